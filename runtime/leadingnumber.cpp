@@ -1,0 +1,151 @@
+#include "leadingnumber.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace perne {
+namespace {
+
+constexpr char32_t kIdeographicSpace = 0x3000;
+constexpr char32_t kFullWidthFirst = 0xFF01; // full-width '!'
+constexpr char32_t kFullWidthLast = 0xFF5E;  // full-width '~'
+constexpr char32_t kFullWidthOffset = 0xFEE0;
+constexpr char32_t kMinusSign = 0x2212;
+
+// Decodes one UTF-8 sequence at text[pos]; a malformed byte decodes as itself so that it
+// simply ends the number.
+char32_t decode(std::string_view text, std::size_t &pos)
+{
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    int extra = 0;
+    char32_t code = lead;
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        extra = 3;
+        code = lead & 0x07u;
+    } else if (lead >= 0xE0) {
+        extra = 2;
+        code = lead & 0x0Fu;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        extra = 1;
+        code = lead & 0x1Fu;
+    }
+    if (extra == 0 || pos + extra >= text.size()) {
+        ++pos;
+        return lead;
+    }
+    for (int i = 1; i <= extra; ++i) {
+        const auto next = static_cast<unsigned char>(text[pos + i]);
+        if ((next & 0xC0u) != 0x80u) {
+            ++pos;
+            return lead;
+        }
+        code = (code << 6) | (next & 0x3Fu);
+    }
+    pos += extra + 1;
+    return code;
+}
+
+bool isBlank(char32_t c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == kIdeographicSpace;
+}
+
+// Maps full-width ASCII look-alikes to ASCII; anything else that is not ASCII becomes a
+// character that cannot be part of a number.
+char toAscii(char32_t c)
+{
+    if (c >= kFullWidthFirst && c <= kFullWidthLast)
+        c -= kFullWidthOffset;
+    else if (c == kMinusSign)
+        c = '-';
+    return c < 0x80 ? static_cast<char>(c) : '\x01';
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// from_chars reports a value beyond double's range without saying which way it went;
+// the decimal order of magnitude tells overflow (infinity) from underflow (zero).
+double outOfRange(const std::string &number, std::size_t exponentAt)
+{
+    const bool negative = number.front() == '-';
+    const std::string_view mantissa = std::string_view(number).substr(0, exponentAt);
+    long long order = 0;
+    const std::size_t point = mantissa.find('.');
+    const std::size_t firstNonZero = mantissa.find_first_of("123456789");
+    const std::size_t intEnd = point == std::string_view::npos ? mantissa.size() : point;
+    if (firstNonZero < intEnd)
+        order = static_cast<long long>(intEnd - firstNonZero) - 1;
+    else if (firstNonZero != std::string_view::npos)
+        order = static_cast<long long>(intEnd) - static_cast<long long>(firstNonZero);
+    if (exponentAt != std::string::npos) {
+        long long exponent = 0;
+        const bool negativeExponent = number[exponentAt + 1] == '-';
+        for (std::size_t i = exponentAt + 1; i < number.size(); ++i) {
+            if (isDigit(number[i]) && exponent < 1'000'000'000'000LL)
+                exponent = exponent * 10 + (number[i] - '0');
+        }
+        order += negativeExponent ? -exponent : exponent;
+    }
+    const double magnitude = order > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return negative ? -magnitude : magnitude;
+}
+
+} // namespace
+
+double leadingNumber(std::string_view text) noexcept
+{
+    // Gather the characters that can form the leading number, blanks dropped.
+    std::string number;
+    bool seenDigit = false;
+    bool seenPoint = false;
+    std::size_t exponentAt = std::string::npos;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const char32_t code = decode(text, pos);
+        if (isBlank(code))
+            continue;
+        const char c = toAscii(code);
+        if ((c == '+' || c == '-') && number.empty()) {
+            number += c;
+        } else if (isDigit(c)) {
+            number += c;
+            if (exponentAt == std::string::npos)
+                seenDigit = true;
+        } else if (c == '.' && !seenPoint && exponentAt == std::string::npos) {
+            number += c;
+            seenPoint = true;
+        } else if ((c == 'e' || c == 'E' || c == 'd' || c == 'D') && seenDigit &&
+                   exponentAt == std::string::npos) {
+            exponentAt = number.size();
+            number += 'e';
+        } else if ((c == '+' || c == '-') && exponentAt != std::string::npos &&
+                   number.size() == exponentAt + 1) {
+            number += c;
+        } else {
+            break;
+        }
+    }
+    if (!seenDigit)
+        return 0.0;
+    // An exponent marker with no digits after it is not part of the number.
+    if (exponentAt != std::string::npos && !isDigit(number.back())) {
+        number.resize(exponentAt);
+        exponentAt = std::string::npos;
+    }
+
+    // from_chars does not take a leading '+' and ignores the locale's decimal separator.
+    const std::size_t skip = number.front() == '+' ? 1 : 0;
+    double value = 0.0;
+    const auto [end, error] =
+        std::from_chars(number.data() + skip, number.data() + number.size(), value);
+    (void)end;
+    if (error == std::errc::result_out_of_range)
+        return outOfRange(number, exponentAt);
+    if (error != std::errc() || std::isnan(value))
+        return 0.0;
+    return value;
+}
+
+} // namespace perne

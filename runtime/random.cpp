@@ -1,0 +1,63 @@
+#include "random.h"
+
+#include <bit>
+#include <random>
+
+namespace perne {
+namespace {
+
+std::uint64_t splitMix(std::uint64_t &x)
+{
+    std::uint64_t z = (x += 0x9E3779B97F4A7C15ULL);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
+}
+
+std::uint64_t entropy()
+{
+    std::random_device device;
+    return (std::uint64_t{device()} << 32) ^ device();
+}
+
+} // namespace
+
+MixingRandom::MixingRandom(std::uint64_t seed)
+{
+    for (auto &word : m_state)
+        word = splitMix(seed);
+}
+
+MixingRandom::MixingRandom() : MixingRandom(entropy()) {}
+
+void MixingRandom::reseed(float value)
+{
+    // The value only perturbs the state: a generator never returns to an earlier sequence
+    // because it was given the same number again.
+    std::uint64_t mix = nextBits() ^ std::bit_cast<std::uint32_t>(value);
+    for (auto &word : m_state)
+        word ^= splitMix(mix);
+    if ((m_state[0] | m_state[1] | m_state[2] | m_state[3]) == 0)
+        m_state[0] = 1; // the all-zero state would repeat forever
+}
+
+double MixingRandom::next()
+{
+    // The top 53 bits make a double in [0, 1) with every value equally likely.
+    return static_cast<double>(nextBits() >> 11) * 0x1.0p-53;
+}
+
+std::uint64_t MixingRandom::nextBits()
+{
+    const std::uint64_t result = std::rotl(m_state[1] * 5, 7) * 9;
+    const std::uint64_t t = m_state[1] << 17;
+    m_state[2] ^= m_state[0];
+    m_state[3] ^= m_state[1];
+    m_state[1] ^= m_state[2];
+    m_state[0] ^= m_state[3];
+    m_state[2] ^= t;
+    m_state[3] = std::rotl(m_state[3], 45);
+    return result;
+}
+
+} // namespace perne

@@ -1,0 +1,151 @@
+#include "headless.h"
+
+#include "constants.h"
+
+#include <cmath>
+
+namespace perne {
+namespace {
+
+template <typename E> std::size_t index(E e)
+{
+    return static_cast<std::size_t>(e);
+}
+
+} // namespace
+
+SimulatedClock::SimulatedClock(double secondsSinceMidnight) : m_origin(secondsSinceMidnight) {}
+
+double SimulatedClock::now() const
+{
+    const double t = m_origin + static_cast<double>(m_periods) * kTimerIntervalMs / 1000.0;
+    return std::fmod(t, kSecondsPerDay);
+}
+
+float SimulatedClock::secondsSinceMidnight()
+{
+    return static_cast<float>(now());
+}
+
+void SimulatedClock::advancePeriods(long long periods)
+{
+    m_periods += periods;
+}
+
+void WindowModel::setCaption(Label label, const std::string &text)
+{
+    m_captions[index(label)] = text;
+}
+
+void WindowModel::setSpriteVisible(Sprite sprite, bool visible)
+{
+    m_sprites[index(sprite)].visible = visible;
+}
+
+void WindowModel::moveSprite(Sprite sprite, Point p)
+{
+    m_sprites[index(sprite)].position = p;
+}
+
+void WindowModel::setButtonEnabled(Button button, bool enabled)
+{
+    m_buttons[index(button)] = enabled;
+}
+
+void WindowModel::setTimerEnabled(Timer timer, bool enabled)
+{
+    m_timers[index(timer)] = enabled;
+}
+
+const std::string &WindowModel::caption(Label label) const
+{
+    return m_captions[index(label)];
+}
+
+const WindowModel::SpriteState &WindowModel::sprite(Sprite sprite) const
+{
+    return m_sprites[index(sprite)];
+}
+
+bool WindowModel::buttonEnabled(Button button) const
+{
+    return m_buttons[index(button)];
+}
+
+bool WindowModel::timerEnabled(Timer timer) const
+{
+    return m_timers[index(timer)];
+}
+
+ScriptedPrompter::ScriptedPrompter(std::vector<std::string> answers)
+    : m_answers(answers.begin(), answers.end())
+{
+}
+
+void ScriptedPrompter::push(std::string answer)
+{
+    m_answers.push_back(std::move(answer));
+}
+
+std::string ScriptedPrompter::ask(const std::string &, const std::string &, const std::string &)
+{
+    if (m_answers.empty())
+        return {};
+    std::string answer = std::move(m_answers.front());
+    m_answers.pop_front();
+    return answer;
+}
+
+void CountingCues::PlayCue(std::string_view fileName)
+{
+    played.emplace_back(fileName);
+}
+
+HeadlessDriver::HeadlessDriver(RunController &controller, WindowModel &window,
+                               SimulatedClock &clock)
+    : m_controller(controller), m_window(window), m_clock(clock)
+{
+}
+
+bool HeadlessDriver::advance()
+{
+    if (!m_window.timerEnabled(Timer::Timer1) && !m_window.timerEnabled(Timer::Timer2))
+        return false;
+    m_clock.advancePeriods(1);
+    if (m_window.timerEnabled(Timer::Timer1))
+        m_controller.timer1Tick();
+    if (m_window.timerEnabled(Timer::Timer2))
+        m_controller.timer2Tick();
+    return true;
+}
+
+long long HeadlessDriver::runUntilStopped(long long maxPeriods)
+{
+    long long periods = 0;
+    while (periods < maxPeriods && advance())
+        ++periods;
+    return periods;
+}
+
+HeadlessSimulation::HeadlessSimulation(std::uint64_t seed, double startSecondsSinceMidnight)
+    : clock(startSecondsSinceMidnight), random(seed),
+      controller(window, prompter, cues, clock, random), driver(controller, window, clock)
+{
+    controller.load();
+}
+
+bool HeadlessSimulation::setUpAndStart(RunState mode, Point momotaro, Point dog)
+{
+    for (const std::int16_t v : {momotaro.x, momotaro.y, dog.x, dog.y})
+        prompter.push(std::to_string(v));
+    if (mode == RunState::BothWalking)
+        controller.command2Click();
+    else
+        controller.command3Click();
+    if (!window.buttonEnabled(Button::Command5))
+        return false;
+    controller.command5Click();
+    return true;
+}
+
+} // namespace perne

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "clock.h"
+#include "random.h"
+#include "runcontroller.h"
+#include "seams.h"
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace perne {
+
+// A clock that moves only when told to, wrapping at midnight like the real one.
+class SimulatedClock final : public Clock
+{
+public:
+    explicit SimulatedClock(double secondsSinceMidnight = 36000.0);
+
+    float secondsSinceMidnight() override;
+    // Moves on by whole timer periods, computed from the start so no error builds up.
+    void advancePeriods(long long periods = 1);
+    double now() const;
+
+private:
+    double m_origin;
+    long long m_periods = 0;
+};
+
+// The state of the simulation window's controls, kept without a window.
+class WindowModel : public Controls
+{
+public:
+    struct SpriteState
+    {
+        bool visible = true;
+        Point position;
+    };
+
+    void setCaption(Label label, const std::string &text) override;
+    void setSpriteVisible(Sprite sprite, bool visible) override;
+    void moveSprite(Sprite sprite, Point p) override;
+    void setButtonEnabled(Button button, bool enabled) override;
+    void setTimerEnabled(Timer timer, bool enabled) override;
+
+    const std::string &caption(Label label) const;
+    const SpriteState &sprite(Sprite sprite) const;
+    bool buttonEnabled(Button button) const;
+    bool timerEnabled(Timer timer) const;
+
+private:
+    std::array<std::string, 4> m_captions;
+    std::array<SpriteState, 2> m_sprites;
+    std::array<bool, 5> m_buttons{true, true, true, true, true}; // all enabled by design
+    std::array<bool, 2> m_timers{false, false};                  // both off by design
+};
+
+// Answers the coordinate prompts from a script; past its end it cancels.
+class ScriptedPrompter final : public Prompter
+{
+public:
+    ScriptedPrompter() = default;
+    explicit ScriptedPrompter(std::vector<std::string> answers);
+    void push(std::string answer);
+    std::string ask(const std::string &title, const std::string &prompt,
+                    const std::string &defaultAnswer) override;
+    std::size_t pending() const { return m_answers.size(); }
+
+private:
+    std::deque<std::string> m_answers;
+};
+
+// Hears nothing but keeps count, so a batch can tell how many resets it heard.
+class CountingCues final : public CueDevice
+{
+public:
+    void PlayCue(std::string_view fileName) override;
+    std::vector<std::string> played;
+};
+
+// Drives the run logic as the window's two timers would: every 200 ms the clock moves on,
+// then Timer1 ticks if it is enabled, then Timer2.
+class HeadlessDriver
+{
+public:
+    HeadlessDriver(RunController &controller, WindowModel &window, SimulatedClock &clock);
+
+    // One timer period. Returns false once both timers are off.
+    bool advance();
+    // Periods until both timers have stopped themselves or maxPeriods have passed;
+    // returns the number of periods that ran.
+    long long runUntilStopped(long long maxPeriods = 1'000'000);
+
+private:
+    RunController &m_controller;
+    WindowModel &m_window;
+    SimulatedClock &m_clock;
+};
+
+// Everything one headless run needs, wired together.
+struct HeadlessSimulation
+{
+    explicit HeadlessSimulation(std::uint64_t seed, double startSecondsSinceMidnight = 36000.0);
+
+    // Sets up a run through the mode button with the four answers, then clicks Start.
+    // Returns false if the setup was refused.
+    bool setUpAndStart(RunState mode, Point momotaro, Point dog);
+
+    SimulatedClock clock;
+    MixingRandom random;
+    WindowModel window;
+    ScriptedPrompter prompter;
+    CountingCues cues;
+    RunController controller;
+    HeadlessDriver driver;
+};
+
+} // namespace perne

@@ -1,0 +1,157 @@
+#include "runcontroller.h"
+
+#include "clock.h"
+#include "coordinateanswer.h"
+#include "random.h"
+#include "runclock.h"
+#include "texts.h"
+
+#include <cmath>
+
+namespace perne {
+
+RunController::RunController(Controls &controls, Prompter &prompter, CueDevice &cues,
+                             Clock &clock, RandomSource &random)
+    : m_controls(controls), m_prompter(prompter), m_cues(cues), m_clock(clock), m_random(random)
+{
+}
+
+void RunController::load()
+{
+    m_state.runState = RunState::Idle;
+    m_state.meetingCount = 0;
+    m_controls.setSpriteVisible(Sprite::Picture2, false);
+    m_controls.setSpriteVisible(Sprite::Picture3, false);
+    m_controls.setButtonEnabled(Button::Command4, false);
+    m_controls.setButtonEnabled(Button::Command5, false);
+}
+
+void RunController::command2Click()
+{
+    setUp(RunState::BothWalking);
+}
+
+void RunController::command3Click()
+{
+    setUp(RunState::DogWalking);
+}
+
+void RunController::setUp(RunState mode)
+{
+    m_cues.PlayCue(cue::kClick);
+
+    // Each accepted answer is stored at once; a refused one ends the setup there.
+    std::int16_t *const targets[] = {&m_state.momotaro.start.x, &m_state.momotaro.start.y,
+                                     &m_state.dog.start.x, &m_state.dog.start.y};
+    for (std::size_t i = 0; i < kCoordinatePrompts.size(); ++i) {
+        const CoordinatePrompt &p = kCoordinatePrompts[i];
+        const auto value = acceptCoordinate(m_prompter.ask(p.title, p.prompt, p.defaultAnswer));
+        if (!value) {
+            m_controls.setButtonEnabled(Button::Command6, true);
+            return;
+        }
+        *targets[i] = *value;
+    }
+
+    m_state.dog.current = m_state.dog.start;
+    m_state.momotaro.current = m_state.momotaro.start;
+    m_state.runState = mode;
+    m_state.meetingCount = 0;
+    m_controls.setCaption(Label::Label3, meetingCountText(m_state.meetingCount));
+
+    m_controls.setSpriteVisible(Sprite::Picture2, true);
+    m_controls.setSpriteVisible(Sprite::Picture3, true);
+    m_controls.moveSprite(Sprite::Picture2, m_state.dog.current);
+    m_controls.moveSprite(Sprite::Picture3, m_state.momotaro.current);
+    m_controls.setCaption(Label::Label1, dogText(m_state.dog.current));
+    m_controls.setCaption(Label::Label2, momotaroText(m_state.momotaro.current));
+
+    m_controls.setButtonEnabled(Button::Command2, false);
+    m_controls.setButtonEnabled(Button::Command3, false);
+    m_controls.setButtonEnabled(Button::Command4, false);
+    m_controls.setButtonEnabled(Button::Command5, true);
+    m_controls.setButtonEnabled(Button::Command6, false);
+    m_controls.setCaption(Label::Label4, std::string());
+}
+
+void RunController::command5Click()
+{
+    m_startTime = m_clock.secondsSinceMidnight();
+    m_cues.PlayCue(cue::kClick);
+    m_controls.setTimerEnabled(Timer::Timer1, true);
+    m_controls.setTimerEnabled(Timer::Timer2, true);
+    m_controls.setButtonEnabled(Button::Command4, true);
+    m_controls.setButtonEnabled(Button::Command5, false);
+}
+
+void RunController::command4Click()
+{
+    m_cues.PlayCue(cue::kClick);
+    m_controls.setButtonEnabled(Button::Command2, true);
+    m_controls.setButtonEnabled(Button::Command3, true);
+    m_controls.setButtonEnabled(Button::Command4, false);
+    m_controls.setButtonEnabled(Button::Command6, true);
+    m_controls.setTimerEnabled(Timer::Timer1, false);
+    m_controls.setTimerEnabled(Timer::Timer2, false);
+}
+
+void RunController::timer1Tick()
+{
+    tick(Who::Dog);
+}
+
+void RunController::timer2Tick()
+{
+    tick(Who::Momotaro);
+}
+
+// One tick of either walker's timer, in this order:
+//  1. read the clock into the walker's own tick clock;
+//  2. show the whole elapsed seconds in Label4 (before the limit test, so the stopping
+//     tick shows 180 or more);
+//  3. past the limit: this timer off, Stop off, mode buttons on -- and carry on;
+//  4. make the walker's sprite visible;
+//  5. reseed from a fresh clock reading and draw the direction (every tick, whatever the
+//     run state);
+//  6. walking: step, move the sprite, write the coordinates, test for a meeting;
+//     meeting pending: reset both walkers with the meeting cue, moving nothing on screen.
+void RunController::tick(Who who)
+{
+    const bool dog = who == Who::Dog;
+    float &tickClock = dog ? m_dogTickClock : m_momotaroTickClock;
+    const Timer timer = dog ? Timer::Timer1 : Timer::Timer2;
+    const Sprite sprite = dog ? Sprite::Picture2 : Sprite::Picture3;
+
+    tickClock = m_clock.secondsSinceMidnight();
+    const double elapsed = elapsedSeconds(m_startTime, tickClock);
+    m_controls.setCaption(Label::Label4, elapsedText(static_cast<long long>(std::floor(elapsed))));
+
+    if (pastTimeLimit(elapsed)) {
+        m_controls.setTimerEnabled(timer, false);
+        m_controls.setButtonEnabled(Button::Command4, false);
+        m_controls.setButtonEnabled(Button::Command2, true);
+        m_controls.setButtonEnabled(Button::Command3, true);
+    }
+
+    m_controls.setSpriteVisible(sprite, true);
+
+    m_random.reseed(m_clock.secondsSinceMidnight());
+    const StepDirection direction = directionFromDraw(m_random.next());
+
+    const RunState state = m_state.runState;
+    const bool steps = dog ? isWalking(state) : state == RunState::BothWalking;
+    if (steps) {
+        Walker &walker = dog ? m_state.dog : m_state.momotaro;
+        walker.current = step(walker.current, direction);
+        m_controls.moveSprite(sprite, walker.current);
+        m_controls.setCaption(dog ? Label::Label1 : Label::Label2,
+                              dog ? dogText(walker.current) : momotaroText(walker.current));
+        if (m_state.applyMeetingRule())
+            m_controls.setCaption(Label::Label3, meetingCountText(m_state.meetingCount));
+    } else if (isMeetingPending(state)) {
+        m_cues.PlayCue(cue::kMeeting);
+        m_state.applyResetRule();
+    }
+}
+
+} // namespace perne

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "seams.h"
+#include "walk.h"
+
+namespace perne {
+
+class Clock;
+class RandomSource;
+
+// The simulation window's run logic, free of any toolkit. The window only wires its
+// buttons and timers to these handlers.
+//
+// Protocol:
+//  - load(): idle; sprites hidden; Start and Stop disabled.
+//  - command2Click() / command3Click(): a mode button. Asks four starting coordinates;
+//    all four accepted sets up a run with both walkers moving (Command2) or the dog alone
+//    (Command3) and leaves only Start enabled. A refused answer ends the setup and
+//    enables Command6.
+//  - command5Click(): Start. Records the start time and enables Timer1, then Timer2.
+//  - timer1Tick() / timer2Tick(): every 200 ms, each steps its walker (Momotaro only in
+//    two-walker mode). A step onto the other walker's point is a meeting: it is counted,
+//    and the next tick of either timer plays the meeting cue and puts both walkers back on
+//    their starting points. Each timer stops itself on its first tick past 180 seconds.
+//  - command4Click(): Stop. Both timers off; a new run needs a new setup.
+class RunController
+{
+public:
+    RunController(Controls &controls, Prompter &prompter, CueDevice &cues, Clock &clock,
+                  RandomSource &random);
+
+    void load();
+    void command2Click();
+    void command3Click();
+    void command4Click();
+    void command5Click();
+    void timer1Tick();
+    void timer2Tick();
+
+    const WalkState &state() const { return m_state; }
+    float startTime() const { return m_startTime; }
+
+private:
+    enum class Who { Dog, Momotaro };
+    void setUp(RunState mode);
+    void tick(Who who);
+
+    Controls &m_controls;
+    Prompter &m_prompter;
+    CueDevice &m_cues;
+    Clock &m_clock;
+    RandomSource &m_random;
+
+    WalkState m_state;
+    float m_startTime = 0.0f;
+    float m_dogTickClock = 0.0f;
+    float m_momotaroTickClock = 0.0f;
+};
+
+} // namespace perne
