@@ -1,0 +1,1 @@
+# Installation rules and packaging; filled in with the packaging.
