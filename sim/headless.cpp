@@ -1,6 +1,7 @@
 #include "headless.h"
 
 #include "constants.h"
+#include "runclock.h"
 
 #include <cmath>
 
@@ -79,8 +80,7 @@ bool WindowModel::timerEnabled(Timer timer) const
 
 ScriptedPrompter::ScriptedPrompter(std::vector<std::string> answers)
     : m_answers(answers.begin(), answers.end())
-{
-}
+{}
 
 void ScriptedPrompter::push(std::string answer)
 {
@@ -104,8 +104,7 @@ void CountingCues::PlayCue(std::string_view fileName)
 HeadlessDriver::HeadlessDriver(RunController &controller, WindowModel &window,
                                SimulatedClock &clock)
     : m_controller(controller), m_window(window), m_clock(clock)
-{
-}
+{}
 
 bool HeadlessDriver::advance()
 {
@@ -125,6 +124,21 @@ long long HeadlessDriver::runUntilStopped(long long maxPeriods)
     while (periods < maxPeriods && advance())
         ++periods;
     return periods;
+}
+
+long long ticksPerTimer(double startSecondsSinceMidnight)
+{
+    SimulatedClock clock(startSecondsSinceMidnight);
+    const float startTime = clock.secondsSinceMidnight();
+    // A day of periods is far more than any run; past it the limit test never fires.
+    constexpr long long kPeriodsPerDay =
+        static_cast<long long>(kSecondsPerDay) * 1000 / kTimerIntervalMs;
+    for (long long ticks = 1; ticks <= kPeriodsPerDay; ++ticks) {
+        clock.advancePeriods(1);
+        if (pastTimeLimit(elapsedSeconds(startTime, clock.secondsSinceMidnight())))
+            return ticks;
+    }
+    return kPeriodsPerDay;
 }
 
 HeadlessSimulation::HeadlessSimulation(std::uint64_t seed, double startSecondsSinceMidnight)

@@ -99,6 +99,11 @@ private:
     SimulatedClock &m_clock;
 };
 
+// How many ticks each timer makes in a headless run started at this clock reading: the
+// periods up to and including the first one whose reading the tick's own limit test finds
+// past 180 seconds (the stopping tick still steps, so it counts).
+long long ticksPerTimer(double startSecondsSinceMidnight = 36000.0);
+
 // Everything one headless run needs, wired together.
 struct HeadlessSimulation
 {
