@@ -158,6 +158,8 @@ bool HeadlessSimulation::setUpAndStart(RunState mode, Point momotaro, Point dog)
         controller.command2Click();
     else
         controller.command3Click();
+    // A refused answer ends the setup early; what it left unasked must not answer the next.
+    prompter.clear();
     if (!window.buttonEnabled(Button::Command5))
         return false;
     controller.command5Click();

@@ -64,6 +64,7 @@ public:
     ScriptedPrompter() = default;
     explicit ScriptedPrompter(std::vector<std::string> answers);
     void push(std::string answer);
+    void clear() { m_answers.clear(); }
     std::string ask(const std::string &title, const std::string &prompt,
                     const std::string &defaultAnswer) override;
     std::size_t pending() const { return m_answers.size(); }
@@ -110,7 +111,7 @@ struct HeadlessSimulation
     explicit HeadlessSimulation(std::uint64_t seed, double startSecondsSinceMidnight = 36000.0);
 
     // Sets up a run through the mode button with the four answers, then clicks Start.
-    // Returns false if the setup was refused.
+    // Returns false if the setup was refused; answers it did not ask for are dropped.
     bool setUpAndStart(RunState mode, Point momotaro, Point dog);
 
     SimulatedClock clock;
