@@ -1,0 +1,98 @@
+#pragma once
+
+#include "seams.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QPushButton;
+
+namespace perne {
+
+class Clock;
+class Confirmation;
+class FieldBox;
+class Form2;
+class RandomSource;
+class RunController;
+
+// The simulation window. It only wires: the run logic is RunController's, and this window
+// is the Controls it drives, with two timers whose ticks call straight into it.
+class Form1 : public QWidget, public Controls
+{
+    Q_OBJECT
+public:
+    // What the window talks to. Anything left null gets the real thing.
+    struct Services
+    {
+        CueDevice *cues = nullptr;            // this window's MMControl1
+        CueDevice *problemCues = nullptr;     // the problem window's MMControl1
+        Prompter *prompter = nullptr;         // the coordinate input boxes
+        Confirmation *confirmation = nullptr; // the quit question, on both windows
+        Clock *clock = nullptr;               // seconds since midnight
+        RandomSource *random = nullptr;       // the walkers' steps
+        std::function<void()> endProgram;     // default: leave the event loop
+    };
+
+    Form1();
+    explicit Form1(Services services, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Handlers.
+    void load();
+    void command1Click(); // Quit
+    void command6Click(); // to the problem window
+    void timer1Timer();
+    void timer2Timer();
+
+    // Controls
+    void setCaption(Label label, const std::string &text) override;
+    void setSpriteVisible(Sprite sprite, bool visible) override;
+    void moveSprite(Sprite sprite, Point p) override;
+    void setButtonEnabled(Button button, bool enabled) override;
+    void setTimerEnabled(Timer timer, bool enabled) override;
+
+    // The problem window; null until "問題へ" first shows it.
+    Form2 *problemWindow() const { return m_form2.get(); }
+    const RunController &run() const { return *m_run; }
+    QTimer &timer(Timer t) { return t == Timer::Timer1 ? m_timer1 : m_timer2; }
+    // The widget whose client area a design table's container names.
+    QWidget *clientArea(const char *container);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void buildControls();
+    void showProblemWindow();
+    void showSimulationWindow();
+    void endProgram();
+    QPushButton *button(Button b) const;
+    QLabel *sprite(Sprite s) const;
+
+    std::unique_ptr<CueDevice> m_ownCues;
+    std::unique_ptr<Prompter> m_ownPrompter;
+    std::unique_ptr<Confirmation> m_ownConfirmation;
+    std::unique_ptr<Clock> m_ownClock;
+    std::unique_ptr<RandomSource> m_ownRandom;
+    Services m_services;
+
+    std::array<QPushButton *, 7> m_commands{}; // Command1..Command6 at their numbers
+    std::array<QLabel *, 12> m_labels{};       // Label1..Label11 at their numbers
+    FieldBox *m_picture1 = nullptr;
+    QLabel *m_picture2 = nullptr; // the dog
+    QLabel *m_picture3 = nullptr; // Momotaro
+    QTimer m_timer1;
+    QTimer m_timer2;
+
+    std::unique_ptr<RunController> m_run;
+    std::unique_ptr<Form2> m_form2;
+};
+
+} // namespace perne

@@ -1,0 +1,130 @@
+#include "form2.h"
+
+#include "colours.h"
+#include "cueplayer.h"
+#include "dialogs.h"
+#include "form2layout.h"
+#include "printbox.h"
+#include "problemtexts.h"
+#include "texts.h"
+
+#include <QCloseEvent>
+#include <QPainter>
+#include <QPushButton>
+
+namespace perne {
+
+Form2::Form2(Services services, QWidget *parent)
+    : QWidget(parent), m_cues(services.cues), m_confirmation(services.confirmation),
+      m_endProgram(std::move(services.endProgram)),
+      m_showSimulation(std::move(services.showSimulation))
+{
+    if (!m_cues) {
+        m_ownCues = std::make_unique<CuePlayer>();
+        m_cues = m_ownCues.get();
+    }
+    if (!m_confirmation) {
+        m_ownConfirmation = std::make_unique<MessageBoxConfirmation>(this);
+        m_confirmation = m_ownConfirmation.get();
+    }
+
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral(" 第４回日本数学コンクール問題(1993.8.22)"));
+    resize(toPixels(kForm2ClientWidth, kForm2ClientHeight));
+
+    for (const DesignControl &c : kForm2Controls) {
+        QWidget *w = nullptr;
+        if (c.kind == ControlKind::Button) {
+            auto *button = new QPushButton(QString::fromUtf8(c.caption), this);
+            if (QLatin1String(c.name) == QLatin1String("Command1"))
+                m_command1 = button;
+            else
+                m_command2 = button;
+            w = button;
+        } else {
+            auto *box = new PrintBox(this);
+            if (QLatin1String(c.name) == QLatin1String("Picture1"))
+                m_picture1 = box;
+            else
+                m_picture2 = box;
+            w = box;
+        }
+        w->setObjectName(QLatin1String(c.name));
+        w->setGeometry(toPixels(c));
+    }
+    setTabOrder(m_command1, m_command2);
+
+    connect(m_command1, &QPushButton::clicked, this, &Form2::command1Click);
+    connect(m_command2, &QPushButton::clicked, this, &Form2::command2Click);
+}
+
+Form2::~Form2() = default;
+
+QWidget *Form2::clientArea(const char *container)
+{
+    return QLatin1String(container) == QLatin1String("Form2") ? this : nullptr;
+}
+
+void Form2::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    activate();
+}
+
+// Prints both boxes afresh. The first empty line of each box goes out in whatever size
+// the box has at that moment: the window's default size the first time, 12 points after.
+void Form2::activate()
+{
+    m_picture1->clear();
+    m_picture1->print();
+    m_picture1->setFontSize(kPrintPointSize);
+    m_picture1->setForeColour(colourNumber(kHeadingColour));
+    m_picture1->print(QString::fromUtf8(kContestLine));
+    m_picture1->print();
+    m_picture1->setForeColour(colourNumber(kTextColour));
+    m_picture1->print(QString::fromUtf8(kProblemHeading));
+    for (const char *line : kProblemLines)
+        m_picture1->print(QString::fromUtf8(line));
+
+    m_picture2->clear();
+    m_picture2->print();
+    m_picture2->setFontSize(kPrintPointSize);
+    m_picture2->setForeColour(colourNumber(kHeadingColour));
+    m_picture2->print(QString::fromUtf8(kConditionsHeading));
+    m_picture2->setForeColour(colourNumber(kConditionColour));
+    for (const char *line : kConditionLines)
+        m_picture2->print(QString::fromUtf8(line));
+    m_picture2->setForeColour(colourNumber(kTextColour));
+}
+
+void Form2::command1Click()
+{
+    m_cues->PlayCue(cue::kQuit);
+    if (m_confirmation->ask(QString::fromUtf8(kQuitTitle), QString::fromUtf8(kQuitQuestion)))
+        m_endProgram();
+}
+
+void Form2::command2Click()
+{
+    m_cues->PlayCue(cue::kClick);
+    hide();
+    m_showSimulation();
+}
+
+// The title bar's close button asks the quit question: hiding this window alone would
+// leave the program running with nothing on screen.
+void Form2::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    command1Click();
+}
+
+void Form2::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    for (const DesignLine &line : kForm2Lines)
+        painter.drawLine(toPixels(line));
+}
+
+} // namespace perne

@@ -1,0 +1,42 @@
+#include "images.h"
+
+#include <QPainter>
+
+namespace perne {
+namespace {
+
+QPixmap loadOr(const QString &resource, QSize size, QColor ground, QColor figure)
+{
+    QPixmap image(resource);
+    if (!image.isNull())
+        return image;
+    image = QPixmap(size);
+    image.fill(ground);
+    QPainter painter(&image);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(figure);
+    painter.drawEllipse(QRect(QPoint(0, 0), size).adjusted(6, 6, -6, -6));
+    return image;
+}
+
+} // namespace
+
+QPixmap momotaroImage()
+{
+    return loadOr(QStringLiteral(":/assets/momotaro.png"), QSize(33, 36), QColor(0xF0, 0xD0, 0x30),
+                  QColor(0xD0, 0x30, 0x30));
+}
+
+QPixmap dogImage()
+{
+    return loadOr(QStringLiteral(":/assets/dog.png"), QSize(34, 34), QColor(0x40, 0xA0, 0x40),
+                  Qt::white);
+}
+
+QIcon programIcon()
+{
+    return QIcon(loadOr(QStringLiteral(":/assets/icon.png"), QSize(32, 32),
+                        QColor(0xF0, 0xD0, 0x30), QColor(0xD0, 0x30, 0x30)));
+}
+
+} // namespace perne

@@ -1,0 +1,64 @@
+#include "printbox.h"
+
+#include "colours.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace perne {
+
+PrintBox::PrintBox(QWidget *parent) : QFrame(parent)
+{
+    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, QColor::fromRgb(kPrintBoxBackground));
+    setPalette(p);
+    setAutoFillBackground(true);
+    // The box starts in the font it was given (its window's default).
+    m_pointSize = font().pointSizeF();
+}
+
+void PrintBox::clear()
+{
+    m_lines.clear();
+    m_printY = 0;
+    update();
+}
+
+void PrintBox::print(const QString &text)
+{
+    m_lines.append({text, m_pointSize, m_colour, m_printY});
+    m_printY += QFontMetrics(fontOfSize(m_pointSize)).height();
+    update();
+}
+
+void PrintBox::setFontSize(qreal pointSize)
+{
+    m_pointSize = pointSize;
+}
+
+QFont PrintBox::fontOfSize(qreal pointSize) const
+{
+    QFont f = font();
+    f.setPointSizeF(pointSize);
+    return f;
+}
+
+void PrintBox::paintEvent(QPaintEvent *event)
+{
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    const QRect client = contentsRect();
+    painter.setClipRect(client);
+    painter.translate(client.topLeft());
+    for (const PrintedLine &line : m_lines) {
+        if (line.text.isEmpty())
+            continue;
+        const QFont f = fontOfSize(line.pointSize);
+        painter.setFont(f);
+        painter.setPen(line.colour);
+        painter.drawText(0, line.top + QFontMetrics(f).ascent(), line.text);
+    }
+}
+
+} // namespace perne

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QColor>
+#include <QFrame>
+#include <QList>
+#include <QString>
+
+namespace perne {
+
+// A white, sunken box that texts are printed into line by line. It keeps what was printed
+// (each line with the size and colour it was printed in) and paints it. Each printed line
+// starts at the left edge at the print position, which then moves down by one line of the
+// font size in force.
+class PrintBox : public QFrame
+{
+    Q_OBJECT
+public:
+    struct PrintedLine
+    {
+        QString text;
+        qreal pointSize;
+        QColor colour;
+        int top; // in the client area, logical pixels
+    };
+
+    explicit PrintBox(QWidget *parent = nullptr);
+
+    // Throws the printed text away; the print position goes back to the top-left corner.
+    // Font size and text colour stay as they are.
+    void clear();
+    // Prints one whole line (an empty one by default) at the print position.
+    void print(const QString &text = QString());
+
+    void setFontSize(qreal pointSize);
+    qreal fontSize() const { return m_pointSize; }
+    void setForeColour(const QColor &colour) { m_colour = colour; }
+    QColor foreColour() const { return m_colour; }
+
+    const QList<PrintedLine> &lines() const { return m_lines; }
+    int printPosition() const { return m_printY; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QFont fontOfSize(qreal pointSize) const;
+
+    QList<PrintedLine> m_lines;
+    qreal m_pointSize;
+    QColor m_colour = Qt::black;
+    int m_printY = 0;
+};
+
+} // namespace perne
