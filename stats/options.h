@@ -1,0 +1,42 @@
+#pragma once
+
+#include "mode.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace perne::stats {
+
+constexpr long long kDefaultRuns = 1000;
+constexpr long long kMaxRuns = 1'000'000;
+constexpr int kMaxThreads = 64;
+
+struct Options
+{
+    StartingPoints start;
+    std::vector<Mode> modes{kAllModes.begin(), kAllModes.end()};
+    long long runs = kDefaultRuns;
+    std::optional<std::uint64_t> seed;
+    // "-" is standard output.
+    std::optional<std::string> csvPath;
+    std::optional<std::string> svgPath;
+    // 0: one per core.
+    int threads = 0;
+    bool help = false;
+};
+
+// A refused command line: one line to show on standard error.
+struct UsageError
+{
+    std::string message;
+};
+
+std::variant<Options, UsageError> parseArguments(const std::vector<std::string> &arguments);
+
+// The --help text, in Japanese and in English.
+std::string helpText();
+
+} // namespace perne::stats

@@ -1,0 +1,126 @@
+#include "program.h"
+
+#include "batch.h"
+#include "exact.h"
+#include "headless.h"
+#include "options.h"
+#include "output.h"
+#include "report.h"
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+#include <thread>
+
+namespace perne::stats {
+namespace {
+
+constexpr auto kQuietStart = std::chrono::seconds(1);
+constexpr int kBarWidth = 30;
+
+// A bar on standard error once the batch has gone on for a second; wiped at the end so
+// whatever follows starts on a clean line.
+class ProgressBar
+{
+public:
+    ProgressBar(std::ostream &err, bool enabled) : m_err(err), m_enabled(enabled) {}
+
+    void operator()(long long done, long long total)
+    {
+        if (!m_enabled || total == 0)
+            return;
+        if (done >= total) {
+            if (m_shown)
+                m_err << "\r" << std::string(kBarWidth + 40, ' ') << "\r" << std::flush;
+            return;
+        }
+        if (std::chrono::steady_clock::now() - m_start < kQuietStart)
+            return;
+        m_shown = true;
+        const int filled = static_cast<int>(kBarWidth * done / total);
+        m_err << "\rシミュレーション中 [" << std::string(static_cast<std::size_t>(filled), '#')
+              << std::string(static_cast<std::size_t>(kBarWidth - filled), '.') << "] "
+              << 100 * done / total << "% (" << done << "/" << total << ")" << std::flush;
+    }
+
+private:
+    std::ostream &m_err;
+    bool m_enabled;
+    bool m_shown = false;
+    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+};
+
+std::uint64_t freshSeed()
+{
+    std::random_device device;
+    return (std::uint64_t{device()} << 32) ^ device();
+}
+
+int defaultThreads()
+{
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
+}
+
+} // namespace
+
+int runProgram(const std::vector<std::string> &arguments, std::ostream &out, std::ostream &err,
+               bool showProgress)
+{
+    const auto parsed = parseArguments(arguments);
+    if (const auto *usage = std::get_if<UsageError>(&parsed)) {
+        err << "perne-stats: " << usage->message << "\n";
+        return kExitUsage;
+    }
+    const Options &options = std::get<Options>(parsed);
+    if (options.help) {
+        out << helpText();
+        return kExitOk;
+    }
+    for (const auto &[option, path] :
+         {std::pair{"--csv", options.csvPath}, std::pair{"--svg", options.svgPath}}) {
+        if (!path || *path == "-")
+            continue;
+        if (const auto problem = checkWritable(*path)) {
+            err << "perne-stats: " << option << " \"" << *path << "\": " << *problem << "\n";
+            return kExitUsage;
+        }
+    }
+
+    Report report;
+    report.start = options.start;
+    report.ticksPerTimer = ticksPerTimer();
+    report.runs = options.runs;
+    report.seed = options.seed ? *options.seed : freshSeed();
+
+    std::vector<BatchRequest> requests;
+    for (const Mode mode : options.modes) {
+        report.modes.push_back({mode, exactValues(mode, options.start, report.ticksPerTimer), {}});
+        requests.push_back({mode, options.start, options.runs, report.seed});
+    }
+    if (options.runs > 0) {
+        ProgressBar bar(err, showProgress);
+        const auto outcomes =
+            runBatches(requests, options.threads > 0 ? options.threads : defaultThreads(),
+                       [&bar](long long done, long long total) { bar(done, total); });
+        for (std::size_t i = 0; i < outcomes.size(); ++i)
+            report.modes[i].simulated = summarize(outcomes[i]);
+    }
+
+    std::vector<std::pair<std::string, std::string>> files;
+    if (options.csvPath && *options.csvPath != "-")
+        files.emplace_back(*options.csvPath, formatCsv(report));
+    if (options.svgPath)
+        files.emplace_back(*options.svgPath, formatSvg(report));
+    if (const auto problem = writeFiles(files)) {
+        err << "perne-stats: " << *problem << "\n";
+        return kExitFailed;
+    }
+
+    if (options.csvPath && *options.csvPath == "-")
+        out << formatCsv(report);
+    else
+        out << formatTable(report);
+    return out.good() ? kExitOk : kExitFailed;
+}
+
+} // namespace perne::stats

@@ -1,0 +1,180 @@
+#include "report.h"
+
+#include "constants.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <functional>
+
+namespace perne::stats {
+namespace {
+
+std::string fixed(double value, int decimals)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    return buffer;
+}
+
+std::string fixed(const std::optional<double> &value, int decimals)
+{
+    return value ? fixed(*value, decimals) : std::string("—");
+}
+
+std::string pointText(Point p)
+{
+    std::string text(1, '(');
+    text += std::to_string(p.x);
+    text += ',';
+    text += std::to_string(p.y);
+    text += ')';
+    return text;
+}
+
+// Columns a terminal gives the text: the Japanese characters take two.
+std::size_t displayWidth(const std::string &text)
+{
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t bytes = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        width += bytes >= 3 ? 2 : 1;
+        i += bytes;
+    }
+    return width;
+}
+
+std::string padRight(const std::string &text, std::size_t width)
+{
+    const std::size_t w = displayWidth(text);
+    return text + std::string(w < width ? width - w : 0, ' ');
+}
+
+std::string padLeft(const std::string &text, std::size_t width)
+{
+    const std::size_t w = displayWidth(text);
+    return std::string(w < width ? width - w : 0, ' ') + text;
+}
+
+constexpr std::size_t kLabelWidth = 44;
+constexpr std::size_t kColumnWidth = 18;
+
+} // namespace
+
+std::string numberText(double value)
+{
+    char buffer[64];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? std::string(buffer, end) : std::string();
+}
+
+std::string numberText(const std::optional<double> &value)
+{
+    return value ? numberText(*value) : std::string();
+}
+
+std::string formatTable(const Report &report)
+{
+    std::string out;
+    out += "ペルネ実験の統計　桃太郎 " + pointText(report.start.momotaro) + "・犬 " +
+           pointText(report.start.dog) + "\n";
+    out += "1回の実験: " + std::to_string(static_cast<int>(kTimeLimitSeconds)) +
+           " 秒（タイマーは 0.2 秒ごとに各 " + std::to_string(report.ticksPerTimer) + " 回）";
+    if (report.runs > 0)
+        out += "　シミュレーション: 各 " + std::to_string(report.runs) + " 回、乱数の種 " +
+               std::to_string(report.seed);
+    out += "\n\n";
+
+    auto row = [&](const std::string &label,
+                   const std::function<std::string(const ModeResult &)> &cell) {
+        std::string line = padRight(label, kLabelWidth);
+        for (const ModeResult &m : report.modes)
+            line += padLeft(cell(m), kColumnWidth);
+        out += line + "\n";
+    };
+    auto simulated = [&](const std::string &label,
+                         const std::function<std::string(const Summary &)> &cell) {
+        if (report.runs > 0)
+            row(label, [&](const ModeResult &m) { return cell(*m.simulated); });
+    };
+
+    row("", [](const ModeResult &m) { return std::string(modeCaption(m.mode)); });
+    row("ペルネ回数の期待値（厳密）",
+        [](const ModeResult &m) { return fixed(m.exact.meanMeetings, 4); });
+    simulated("ペルネ回数の平均（シミュレーション）",
+              [](const Summary &s) { return fixed(s.mean, 4); });
+    simulated("　標準偏差", [](const Summary &s) { return fixed(s.sd, 4); });
+    simulated("　平均の95%信頼区間", [](const Summary &s) {
+        return s.ciLow ? fixed(*s.ciLow, 3) + "〜" + fixed(*s.ciHigh, 3) : std::string("—");
+    });
+    simulated("　最小〜最大", [](const Summary &s) {
+        return std::to_string(s.min) + "〜" + std::to_string(s.max);
+    });
+    row("1回以上出会う確率（厳密）",
+        [](const ModeResult &m) { return fixed(m.exact.meetingProbability, 6); });
+    row("最初のペルネまでの秒数の期待値（厳密）※",
+        [](const ModeResult &m) { return fixed(m.exact.firstMeetingSeconds, 3); });
+    simulated("　同（シミュレーションの平均）",
+              [](const Summary &s) { return fixed(s.firstMeetingSeconds, 3); });
+    row("動いた手数の期待値（厳密）",
+        [](const ModeResult &m) { return fixed(m.exact.meanMoves, 3); });
+    row("100手あたりのペルネ回数（厳密）",
+        [](const ModeResult &m) { return fixed(m.exact.meetingsPer100Moves, 4); });
+
+    if (report.runs > 0) {
+        out += "\nペルネ回数の度数分布（実験の回数）\n";
+        std::size_t longest = 0;
+        for (const ModeResult &m : report.modes)
+            longest = std::max(longest, m.simulated->histogram.size());
+        row("ペルネ回数", [](const ModeResult &m) { return std::string(modeCaption(m.mode)); });
+        for (std::size_t k = 0; k < longest; ++k)
+            row("  " + std::to_string(k) + " 回", [k](const ModeResult &m) {
+                const auto &h = m.simulated->histogram;
+                return std::to_string(k < h.size() ? h[k] : 0);
+            });
+    }
+
+    out += "\n※ 180秒以内に出会った実験についての平均。スタートから、最初のペルネを数えた\n"
+           "　 タイマーの時刻までの秒数です。\n"
+           "手数: 犬と桃太郎が歩いた回数の合計（端で動けなかった1歩も1手、出発点へ戻す\n"
+           "　 タイマーは0手）。１人が動くときは犬の手数だけです。\n"
+           "厳密な値は確率分布の計算、シミュレーションは画面と同じ仕組みで行った実験の結果です。\n";
+    return out;
+}
+
+std::string formatCsv(const Report &report)
+{
+    std::string out = "mode,momotaro_x,momotaro_y,dog_x,dog_y,ticks_per_timer,exact_mean,"
+                      "exact_p_meet,exact_first_meeting_s,exact_moves,"
+                      "exact_meetings_per_100_moves,runs,mean,sd,ci95_low,ci95_high,min,max\n";
+    for (const ModeResult &m : report.modes) {
+        std::vector<std::string> cells{std::string(modeKey(m.mode)),
+                                       std::to_string(report.start.momotaro.x),
+                                       std::to_string(report.start.momotaro.y),
+                                       std::to_string(report.start.dog.x),
+                                       std::to_string(report.start.dog.y),
+                                       std::to_string(report.ticksPerTimer),
+                                       numberText(m.exact.meanMeetings),
+                                       numberText(m.exact.meetingProbability),
+                                       numberText(m.exact.firstMeetingSeconds),
+                                       numberText(m.exact.meanMoves),
+                                       numberText(m.exact.meetingsPer100Moves),
+                                       std::to_string(report.runs)};
+        if (m.simulated) {
+            const Summary &s = *m.simulated;
+            for (std::string cell :
+                 {numberText(s.mean), numberText(s.sd), numberText(s.ciLow), numberText(s.ciHigh),
+                  std::to_string(s.min), std::to_string(s.max)})
+                cells.push_back(std::move(cell));
+        } else {
+            cells.resize(cells.size() + 6);
+        }
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            out += (i ? "," : "") + cells[i];
+        out += "\n";
+    }
+    return out;
+}
+
+} // namespace perne::stats
