@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# A whole two-walker run of the real program on its own X server, driven by real X input:
+# set up with the four default answers, start, see the walkers move, stop, see them rest,
+# quit with Yes, and the program ends with status 0.
+#
+#   two_walker_run.sh <program> <output folder>
+#
+# On failure a screenshot is left in the output folder. Exits 77 (skipped) when the X tools
+# are missing.
+set -uo pipefail
+
+program=$1
+outdir=$2
+for tool in Xvfb xdotool import compare; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+shot="$outdir/e2e-two-walker-failure.png"
+rm -f "$shot"
+xvfb_pid=""
+app_pid=""
+
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    import -display "$DISPLAY" -window root "$shot" 2>/dev/null && echo "screenshot: $shot"
+    echo "--- program output ---"
+    cat "$work/program.log" 2>/dev/null
+    exit 1
+}
+
+# Polls a command every 0.1 s until it succeeds or the seconds run out.
+wait_for() {
+    local seconds=$1
+    shift
+    local tries=$((seconds * 10))
+    while ((tries-- > 0)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# --- our own X server on a free display ---
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+wait_for 10 test -s "$work/display" || { cat "$work/xvfb.log"; echo "FAIL: Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+
+# --- the program, started from an empty folder: its cues come from its own copy ---
+cd "$work" || exit 1
+export XDG_RUNTIME_DIR="$work"
+QT_QPA_PLATFORM=xcb "$program" >"$work/program.log" 2>&1 &
+app_pid=$!
+
+win=$(timeout 15 xdotool search --sync --onlyvisible --name '【ペルネ実験】' | head -n1)
+[ -n "$win" ] || fail "the simulation window did not appear"
+
+click() { # button centre in window pixels
+    xdotool mousemove --window "$win" "$1" "$2" click 1
+}
+# Button centres, from the window's design table (twips / 15).
+QUIT=(28 12)
+STOP=(164 12)
+START=(236 12)
+BOTH=(328 12)
+
+# The field Picture1: left 8, top 32, 465 x 297 pixels.
+field() { # field -> PNG file
+    import -display "$DISPLAY" -window "$win" -crop 465x297+8+32 +repage "$1" 2>/dev/null
+}
+differing_pixels() {
+    compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1
+}
+
+# Answers the next modal box whose title matches $1 with Enter; the box must be a new window
+# (each question is a fresh dialog), and must be gone afterwards.
+answered=""
+answer() {
+    local title=$1 box=""
+    find_new_box() {
+        local id
+        for id in $(xdotool search --onlyvisible --name "$title" 2>/dev/null); do
+            case " $answered " in *" $id "*) ;; *) box=$id; return 0 ;; esac
+        done
+        return 1
+    }
+    wait_for 10 find_new_box || fail "no box titled $title"
+    answered="$answered $box"
+    xdotool windowfocus --sync "$box" 2>/dev/null
+    xdotool key --clearmodifiers Return
+    wait_for 10 bash -c "! xdotool search --onlyvisible --name '$title' | grep -qx '$box'" ||
+        fail "the box titled $title did not close"
+}
+
+# --- set up both walkers with the default answers ---
+click "${BOTH[@]}"
+answer '^桃太郎の初期位置の設定$'
+answer '^桃太郎の初期位置の設定$'
+answer '^犬の初期位置の設定$'
+answer '^犬の初期位置の設定$'
+
+# Before Start nothing moves; this also shows that two pictures of a still field are equal.
+wait_for 5 field "$work/set1.png" || fail "no picture of the field"
+sleep 0.5
+field "$work/set2.png"
+[ "$(differing_pixels "$work/set1.png" "$work/set2.png")" = "0" ] || fail "the field changes before Start"
+
+# --- start: the walkers move (checked within 10 s, a picture every half second) ---
+click "${START[@]}"
+moved() {
+    field "$work/run.png"
+    local n
+    n=$(differing_pixels "$work/set2.png" "$work/run.png")
+    [ -n "$n" ] && [ "$n" != "0" ]
+}
+wait_for 10 moved || fail "the walkers did not move after Start"
+
+# --- stop: after the last tick in flight the field stays as it is ---
+click "${STOP[@]}"
+resting() {
+    field "$work/stop1.png"
+    sleep 0.6
+    field "$work/stop2.png"
+    [ "$(differing_pixels "$work/stop1.png" "$work/stop2.png")" = "0" ]
+}
+wait_for 10 resting || fail "the walkers went on moving after Stop"
+
+# --- quit with Yes: the program ends by itself with status 0 ---
+click "${QUIT[@]}"
+answer '^ペルネ実験$'
+wait_for 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "the program did not end after Yes"
+wait "$app_pid"
+status=$?
+app_pid=""
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
+echo "PASS: set up, started, moved, stopped, quit"
