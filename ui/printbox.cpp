@@ -2,7 +2,8 @@
 
 #include "colours.h"
 
-#include <QFontMetrics>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QPainter>
 
 namespace perne {
@@ -28,13 +29,21 @@ void PrintBox::clear()
 void PrintBox::print(const QString &text)
 {
     m_lines.append({text, m_pointSize, m_colour, m_printY});
-    m_printY += QFontMetrics(fontOfSize(m_pointSize)).height();
+    m_printY += lineHeight(m_pointSize);
     update();
 }
 
 void PrintBox::setFontSize(qreal pointSize)
 {
     m_pointSize = pointSize;
+}
+
+// One line is one em of the font: the face the texts were laid out for is exactly that
+// tall, while the substitute's ascent plus descent is some 8% more and would push the last
+// lines out of the box. (A 12-point line is 16 pixels.)
+int PrintBox::lineHeight(qreal pointSize) const
+{
+    return QFontInfo(fontOfSize(pointSize)).pixelSize();
 }
 
 QFont PrintBox::fontOfSize(qreal pointSize) const
@@ -57,7 +66,7 @@ void PrintBox::paintEvent(QPaintEvent *event)
         const QFont f = fontOfSize(line.pointSize);
         painter.setFont(f);
         painter.setPen(line.colour);
-        painter.drawText(0, line.top + QFontMetrics(f).ascent(), line.text);
+        painter.drawText(QPointF(0, line.top + QFontMetricsF(f).ascent()), line.text);
     }
 }
 

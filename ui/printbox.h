@@ -44,6 +44,7 @@ protected:
 
 private:
     QFont fontOfSize(qreal pointSize) const;
+    int lineHeight(qreal pointSize) const;
 
     QList<PrintedLine> m_lines;
     qreal m_pointSize;
