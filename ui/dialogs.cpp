@@ -2,22 +2,29 @@
 
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace perne {
 
 std::string InputDialogPrompter::ask(const std::string &title, const std::string &prompt,
                                      const std::string &defaultAnswer)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(m_parent, QString::fromStdString(title),
-                                               QString::fromStdString(prompt), QLineEdit::Normal,
-                                               QString::fromStdString(defaultAnswer), &ok);
-    return ok ? text.toStdString() : std::string();
+    QInputDialog dialog(m_parent);
+    dialog.setWindowTitle(QString::fromStdString(title));
+    dialog.setLabelText(QString::fromStdString(prompt));
+    dialog.setTextValue(QString::fromStdString(defaultAnswer));
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("キャンセル"));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::string();
+    return dialog.textValue().toStdString();
 }
 
 bool MessageBoxConfirmation::ask(const QString &title, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
