@@ -83,6 +83,8 @@ Form1::Form1(Services services, QWidget *parent) : QWidget(parent), m_services(s
         m_ownPrompter = std::make_unique<InputDialogPrompter>(this);
         m_services.prompter = m_ownPrompter.get();
     }
+    // The problem window asks its own quit question, over itself, unless a test answers it.
+    m_problemConfirmation = m_services.confirmation;
     if (!m_services.confirmation) {
         m_ownConfirmation = std::make_unique<MessageBoxConfirmation>(this);
         m_services.confirmation = m_ownConfirmation.get();
@@ -145,6 +147,7 @@ void Form1::buildControls()
             auto *s = new QLabel(container);
             s->setPixmap(number == 3 ? momotaroImage() : dogImage());
             s->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            setBackground(s, palette().color(QPalette::Base));
             (number == 3 ? m_picture3 : m_picture2) = s;
             w = s;
             break;
@@ -248,7 +251,7 @@ void Form1::showProblemWindow()
     if (!m_form2) {
         Form2::Services s;
         s.cues = m_services.problemCues;
-        s.confirmation = m_services.confirmation;
+        s.confirmation = m_problemConfirmation;
         s.endProgram = [this] { endProgram(); };
         s.showSimulation = [this] { showSimulationWindow(); };
         m_form2 = std::make_unique<Form2>(std::move(s));

@@ -82,6 +82,7 @@ private:
     std::unique_ptr<Clock> m_ownClock;
     std::unique_ptr<RandomSource> m_ownRandom;
     Services m_services;
+    Confirmation *m_problemConfirmation = nullptr;
 
     std::array<QPushButton *, 7> m_commands{}; // Command1..Command6 at their numbers
     std::array<QLabel *, 12> m_labels{};       // Label1..Label11 at their numbers
