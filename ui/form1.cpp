@@ -172,8 +172,8 @@ void Form1::buildControls()
             }
             break;
         }
-        case ControlKind::PrintBox:
-            break;
+        case ControlKind::PrintBox: // the problem window's alone
+            continue;
         }
         w->setObjectName(QLatin1String(c.name));
         w->setGeometry(toPixels(c));
