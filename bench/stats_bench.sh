@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Measures perne-stats from outside with /usr/bin/time -v; a benchmark, not a test.
+#
+#   bench/stats_bench.sh <perne-stats> [runs per mode, default 10000]
+#
+# 1. Exact values of both modes only (--runs 0), best of 5: the wall time of the whole
+#    process, start-up included.
+# 2. A batch of N runs of each mode through the headless engine on every core
+#    (--runs N --seed 1), then the same batch on one thread: wall time, CPU time, peak
+#    memory, and the speed-up the second core gives.
+# 3. The simulated means of the batch beside the exact values, in standard errors.
+#
+# Targets (Release build on the 2-core machine): exact < 0.2 s, 10000 runs of each mode < 5 s.
+set -uo pipefail
+
+program=$(readlink -f "${1:?usage: $0 <perne-stats> [runs]}")
+runs=${2:-10000}
+command -v /usr/bin/time >/dev/null || { echo "missing: /usr/bin/time"; exit 1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+measure() { # label, then the command; prints wall, CPU and memory from time -v
+    local label=$1
+    shift
+    /usr/bin/time -v "$@" >"$work/out" 2>"$work/time" || { cat "$work/time"; exit 1; }
+    local wall user sys rss
+    wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {n = split($2, t, ":"); s = 0;
+        for (i = 1; i <= n; i++) s = s * 60 + t[i]; print s}' "$work/time")
+    user=$(awk -F': ' '/User time/ {print $2}' "$work/time")
+    sys=$(awk -F': ' '/System time/ {print $2}' "$work/time")
+    rss=$(awk -F': ' '/Maximum resident/ {print $2}' "$work/time")
+    printf '%-40s wall %6.2f s   cpu %6.2f s   peak %6.1f MB\n' "$label" "$wall" \
+        "$(echo "$user + $sys" | bc)" "$(echo "scale=1; $rss / 1024" | bc)"
+    echo "$wall" >"$work/wall"
+}
+
+echo "== perne-stats on $(nproc) cores, $(date -u +%Y-%m-%dT%H:%MZ) =="
+best=""
+for i in 1 2 3 4 5; do
+    measure "exact values, both modes (run $i)" "$program" --runs 0 --csv -
+    w=$(cat "$work/wall")
+    if [ -z "$best" ] || [ "$(echo "$w < $best" | bc)" = 1 ]; then best=$w; fi
+done
+echo "exact values: best $best s (target < 0.2 s)"
+
+measure "$runs runs of each mode, all cores" "$program" --runs "$runs" --seed 1 --csv -
+all=$(cat "$work/wall")
+cp "$work/out" "$work/batch.csv"
+measure "$runs runs of each mode, one thread" "$program" --runs "$runs" --seed 1 --threads 1 --csv -
+one=$(cat "$work/wall")
+cmp -s "$work/out" "$work/batch.csv" && same=yes || same=NO
+echo "batch: $all s on all cores (target < 5 s), speed-up $(echo "scale=2; $one / $all" | bc)x," \
+    "same CSV on one thread: $same"
+
+echo "== simulated mean against the exact value =="
+awk -F, 'NR > 1 { se = $14 / sqrt($12); printf "%-5s exact %.4f  simulated %.4f  (%+.2f standard errors)\n",
+    $1, $7, $13, ($13 - $7) / se }' "$work/batch.csv"
