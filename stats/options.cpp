@@ -75,8 +75,8 @@ std::variant<Options, UsageError> parseArguments(const std::vector<std::string> 
         if (option == "--momotaro" || option == "--dog") {
             const auto point = latticePoint(value);
             if (!point)
-                return refuse(option, value, "格子点 X,Y（0〜10 の整数）ではありません",
-                              "not a lattice point X,Y (whole numbers 0 to 10)");
+                return refuse(option, value, "格子点 X,Y（0〜10 の整数）で指定してください",
+                              "must be a lattice point X,Y (whole numbers 0 to 10)");
             (option == "--momotaro" ? options.start.momotaro : options.start.dog) = *point;
         } else if (option == "--mode") {
             if (value == "both")
@@ -86,24 +86,25 @@ std::variant<Options, UsageError> parseArguments(const std::vector<std::string> 
             else if (value == "all")
                 options.modes = {kAllModes.begin(), kAllModes.end()};
             else
-                return refuse(option, value, "both, dog, all のどれかです",
-                              "one of both, dog, all");
+                return refuse(option, value, "both, dog, all のどれかで指定してください",
+                              "must be one of both, dog, all");
         } else if (option == "--runs") {
             const auto runs = wholeNumber(value, kMaxRuns);
             if (!runs)
-                return refuse(option, value, "0〜1000000 の整数です",
-                              "a whole number from 0 to 1000000");
+                return refuse(option, value, "0〜1000000 の整数で指定してください",
+                              "must be a whole number from 0 to 1000000");
             options.runs = static_cast<long long>(*runs);
         } else if (option == "--seed") {
             const auto seed = wholeNumber(value, UINT64_MAX);
             if (!seed)
-                return refuse(option, value, "0〜18446744073709551615 の整数です",
-                              "a whole number from 0 to 18446744073709551615");
+                return refuse(option, value, "0〜18446744073709551615 の整数で指定してください",
+                              "must be a whole number from 0 to 18446744073709551615");
             options.seed = *seed;
         } else if (option == "--threads") {
             const auto threads = wholeNumber(value, kMaxThreads);
             if (!threads || *threads == 0)
-                return refuse(option, value, "1〜64 の整数です", "a whole number from 1 to 64");
+                return refuse(option, value, "1〜64 の整数で指定してください",
+                              "must be a whole number from 1 to 64");
             options.threads = static_cast<int>(*threads);
         } else if (value.empty()) {
             return UsageError{option + ": ファイル名が空です / empty file name"};

@@ -31,7 +31,7 @@ public:
             return;
         if (done >= total) {
             if (m_shown)
-                m_err << "\r" << std::string(kBarWidth + 40, ' ') << "\r" << std::flush;
+                m_err << "\r" << std::string(kBarWidth + 50, ' ') << "\r" << std::flush;
             return;
         }
         if (std::chrono::steady_clock::now() - m_start < kQuietStart)
