@@ -1,8 +1,10 @@
 // The cue player: where a cue's file is found, stop-then-start, and no waiting without a device.
 #include "cueplayer.h"
 
+#include <QAudioDevice>
 #include <QDir>
 #include <QFile>
+#include <QMediaDevices>
 #include <QSoundEffect>
 #include <QTemporaryDir>
 #include <QTest>
@@ -156,6 +158,34 @@ TEST_F(CuePlayerTest, CuesSettleWithoutAnAudioDeviceAndDamagedFilesStaySilent)
     // Playing on after the loads is as harmless as before them.
     player.PlayCue("pinpon.wav");
     EXPECT_EQ(player.currentSource(), ownPinpon);
+}
+
+// Only where there is somewhere to play to (a sound server with an output).
+TEST_F(CuePlayerTest, WithAnAudioDeviceTheNewCueSoundsAndTheOldOneIsCutOff)
+{
+    if (QMediaDevices::defaultAudioOutput().isNull())
+        GTEST_SKIP() << "no audio output device";
+    CuePlayer player;
+    player.PlayCue("endpinpon.wav");
+    auto effectOf = [&](const QUrl &source) -> QSoundEffect * {
+        for (QSoundEffect *effect : player.findChildren<QSoundEffect *>()) {
+            if (effect->source() == source)
+                return effect;
+        }
+        return nullptr;
+    };
+    QSoundEffect *end = effectOf(QUrl(QStringLiteral("qrc:/assets/endpinpon.wav")));
+    ASSERT_NE(end, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return end->isPlaying(); }, 5000));
+    player.PlayCue("logoff.wav");
+    EXPECT_FALSE(end->isPlaying());
+    QSoundEffect *logoff = effectOf(ownLogoff);
+    ASSERT_NE(logoff, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return logoff->isPlaying(); }, 5000));
+    // The same cue again starts over rather than being ignored.
+    player.PlayCue("logoff.wav");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return logoff->isPlaying(); }, 5000));
+    EXPECT_FALSE(end->isPlaying());
 }
 
 } // namespace
