@@ -49,11 +49,22 @@ wait_for() {
     return 1
 }
 
-# --- our own X server on a free display ---
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-wait_for 10 test -s "$work/display" || { cat "$work/xvfb.log"; echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+# --- our own X server on a free display (a server that cannot be reached is replaced) ---
+# -noreset: the server must not restart when its last client (a probe) disconnects.
+for attempt in 1 2 3; do
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    wait_for 10 test -s "$work/display" || { cat "$work/xvfb.log"; echo "FAIL: Xvfb did not start"; exit 1; }
+    export DISPLAY=":$(head -n1 "$work/display")"
+    wait_for 2 xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    echo "Xvfb on $DISPLAY (attempt $attempt) cannot be reached:"
+    cat "$work/xvfb.log"
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    xvfb_pid=""
+    [ "$attempt" -eq 3 ] && { echo "FAIL: no X server"; exit 1; }
+done
 
 # --- the program, started from an empty folder: its cues come from its own copy ---
 cd "$work" || exit 1
