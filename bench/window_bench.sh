@@ -37,12 +37,25 @@ now() { date +%s.%N; }
 hz=$(getconf CLK_TCK)
 
 display=""
-start_display() { # name -> sets $display
-    local f="$work/display.$1"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$f" >"$f.log" 2>&1 &
-    pids+=($!)
-    for _ in $(seq 100); do [ -s "$f" ] && break; sleep 0.05; done
-    display=":$(head -n1 "$f")"
+# -noreset: a server restarting when its last client (a probe) leaves refuses new clients.
+start_display() { # name -> sets $display; a server that cannot be reached is replaced
+    local f="$work/display.$1" attempt
+    for attempt in 1 2 3; do
+        rm -f "$f"
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$f" >"$f.log" 2>&1 &
+        local server=$!
+        pids+=("$server")
+        for _ in $(seq 100); do [ -s "$f" ] && break; sleep 0.05; done
+        display=":$(head -n1 "$f" 2>/dev/null)"
+        for _ in $(seq 20); do
+            DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+            sleep 0.1
+        done
+        echo "Xvfb on $display (attempt $attempt) cannot be reached:"
+        cat "$f.log"
+        kill "$server" 2>/dev/null
+    done
+    exit 1
 }
 
 window_of() { # display -> window id once the simulation window is visible
