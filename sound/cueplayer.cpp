@@ -25,8 +25,12 @@ void CuePlayer::PlayCue(std::string_view fileName)
         return;
     m_current = effectFor(source);
     // With no output device there is nothing to start (and Qt would complain on every cue).
-    if (QMediaDevices::defaultAudioOutput().isNull())
+    // The default output is asked each time: a headset plugged in later is then used.
+    const QAudioDevice output = QMediaDevices::defaultAudioOutput();
+    if (output.isNull())
         return;
+    if (m_current->audioDevice() != output)
+        m_current->setAudioDevice(output);
     // Before the file has finished loading, play() is remembered and starts once it has.
     m_current->play();
 }
