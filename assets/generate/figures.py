@@ -127,8 +127,7 @@ def icon():
     clear = (0, 0, 0, 0)
     for cx, cy, dx, dy in ((0, 0, 1, 1), (31, 0, -1, 1), (0, 31, 1, -1), (31, 31, -1, -1)):
         for px, py in ((0, 0), (1, 0), (0, 1), (2, 0), (0, 2), (1, 1)):
-            if px + py <= 2:
-                canvas.set(cx + dx * px, cy + dy * py, clear)
+            canvas.set(cx + dx * px, cy + dy * py, clear)
     return canvas
 
 
