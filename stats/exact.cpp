@@ -124,18 +124,29 @@ private:
             for (const Move &m : m_moves[static_cast<std::size_t>(r)]) {
                 double *__restrict target = to.data() + static_cast<std::size_t>(m.to) * length;
                 const double p = m.probability;
-                for (std::size_t c = 0; c < length; ++c)
+                // Four at a time, which compilers turn into vector arithmetic at -O2.
+                std::size_t c = 0;
+                for (; c + 4 <= length; c += 4) {
+                    target[c] += p * source[c];
+                    target[c + 1] += p * source[c + 1];
+                    target[c + 2] += p * source[c + 2];
+                    target[c + 3] += p * source[c + 3];
+                }
+                for (; c < length; ++c)
                     target[c] += p * source[c];
             }
         }
     }
 
+    // In blocks of one lattice row, so that both sides stay in the cache.
     static void transpose(const std::vector<double> &from, std::vector<double> &to)
     {
-        for (int r = 0; r < kPoints; ++r)
-            for (int c = 0; c < kPoints; ++c)
-                to[static_cast<std::size_t>(c * kPoints + r)] =
-                    from[static_cast<std::size_t>(r * kPoints + c)];
+        for (int rowBlock = 0; rowBlock < kPoints; rowBlock += kSide)
+            for (int columnBlock = 0; columnBlock < kPoints; columnBlock += kSide)
+                for (int r = rowBlock; r < rowBlock + kSide; ++r)
+                    for (int c = columnBlock; c < columnBlock + kSide; ++c)
+                        to[static_cast<std::size_t>(c * kPoints + r)] =
+                            from[static_cast<std::size_t>(r * kPoints + c)];
     }
 
     std::array<std::vector<Move>, kPoints> m_moves;
