@@ -1,6 +1,7 @@
 #include "exact.h"
 
 #include "constants.h"
+#include "lattice.h"
 
 #include <algorithm>
 #include <array>
@@ -9,46 +10,7 @@
 namespace perne::stats {
 namespace {
 
-constexpr int kSide = kLatticeMax - kLatticeMin + 1;
-constexpr int kPoints = kSide * kSide;
 constexpr double kSecondsPerTick = kTimerIntervalMs / 1000.0;
-
-int indexOf(Point p)
-{
-    return (p.y - kLatticeMin) * kSide + (p.x - kLatticeMin);
-}
-
-Point pointAt(int index)
-{
-    return {static_cast<std::int16_t>(kLatticeMin + index % kSide),
-            static_cast<std::int16_t>(kLatticeMin + index / kSide)};
-}
-
-struct Move
-{
-    int to;
-    double probability;
-};
-
-// Where one step leads from every point, asked of the engine's step rule for each of the
-// eight equally likely directions; directions that land on the same point are merged.
-std::array<std::vector<Move>, kPoints> buildMoves()
-{
-    std::array<std::vector<Move>, kPoints> moves;
-    for (int from = 0; from < kPoints; ++from) {
-        for (StepDirection d = 1; d <= kDirectionCount; ++d) {
-            const int to = indexOf(step(pointAt(from), d));
-            auto &list = moves[static_cast<std::size_t>(from)];
-            auto it =
-                std::find_if(list.begin(), list.end(), [to](const Move &m) { return m.to == to; });
-            if (it == list.end())
-                list.push_back({to, 1.0 / kDirectionCount});
-            else
-                it->probability += 1.0 / kDirectionCount;
-        }
-    }
-    return moves;
-}
 
 // Probability mass over the walking states, laid out by rows: row r is the dog's point,
 // column c one of Momotaro's possible points (all 121 when he walks, only his starting point
@@ -57,7 +19,7 @@ class Propagation
 {
 public:
     Propagation(Mode mode, StartingPoints start)
-        : m_moves(buildMoves()), m_momotaroWalks(mode == Mode::Both)
+        : m_moves(stepMoves()), m_momotaroWalks(mode == Mode::Both)
     {
         if (m_momotaroWalks) {
             for (int i = 0; i < kPoints; ++i)
@@ -86,7 +48,7 @@ public:
     // and returned (those are the meetings of this tick).
     double stepDog(std::vector<double> &mass)
     {
-        stepRows(mass, m_scratch, m_columns);
+        spreadRows(m_moves, mass, m_scratch, m_columns);
         double met = 0.0;
         for (int c = 0; c < m_columns; ++c) {
             double &cell = m_scratch[static_cast<std::size_t>(m_columnPoint[c] * m_columns + c)];
@@ -100,56 +62,20 @@ public:
     // The same for Momotaro, on the transposed layout so that his point indexes the rows.
     double stepMomotaro(std::vector<double> &mass)
     {
-        transpose(mass, m_turned);
-        stepRows(m_turned, m_scratch, kPoints);
+        transposeTable(mass, m_turned);
+        spreadRows(m_moves, m_turned, m_scratch, kPoints);
         double met = 0.0;
         for (int p = 0; p < kPoints; ++p) {
             double &cell = m_scratch[static_cast<std::size_t>(p * kPoints + p)];
             met += cell;
             cell = 0.0;
         }
-        transpose(m_scratch, mass);
+        transposeTable(m_scratch, mass);
         return met;
     }
 
 private:
-    void stepRows(const std::vector<double> &from, std::vector<double> &to, int rowLength) const
-    {
-        std::fill(to.begin(), to.end(), 0.0);
-        const auto length = static_cast<std::size_t>(rowLength);
-        for (int r = 0; r < kPoints; ++r) {
-            const double *__restrict source = from.data() + static_cast<std::size_t>(r) * length;
-            if (std::all_of(source, source + length, [](double v) { return v == 0.0; }))
-                continue;
-            for (const Move &m : m_moves[static_cast<std::size_t>(r)]) {
-                double *__restrict target = to.data() + static_cast<std::size_t>(m.to) * length;
-                const double p = m.probability;
-                // Four at a time, which compilers turn into vector arithmetic at -O2.
-                std::size_t c = 0;
-                for (; c + 4 <= length; c += 4) {
-                    target[c] += p * source[c];
-                    target[c + 1] += p * source[c + 1];
-                    target[c + 2] += p * source[c + 2];
-                    target[c + 3] += p * source[c + 3];
-                }
-                for (; c < length; ++c)
-                    target[c] += p * source[c];
-            }
-        }
-    }
-
-    // In blocks of one lattice row, so that both sides stay in the cache.
-    static void transpose(const std::vector<double> &from, std::vector<double> &to)
-    {
-        for (int rowBlock = 0; rowBlock < kPoints; rowBlock += kSide)
-            for (int columnBlock = 0; columnBlock < kPoints; columnBlock += kSide)
-                for (int r = rowBlock; r < rowBlock + kSide; ++r)
-                    for (int c = columnBlock; c < columnBlock + kSide; ++c)
-                        to[static_cast<std::size_t>(c * kPoints + r)] =
-                            from[static_cast<std::size_t>(r * kPoints + c)];
-    }
-
-    std::array<std::vector<Move>, kPoints> m_moves;
+    MoveTable m_moves;
     bool m_momotaroWalks;
     std::vector<int> m_columnPoint;
     int m_columns = 0;

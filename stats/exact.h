@@ -33,4 +33,9 @@ struct ExactValues
 // out by hand.
 ExactValues exactValues(Mode mode, StartingPoints start, long long ticksPerTimer);
 
+// Expected seconds from Start to the first meeting if the run had no time limit (the
+// expected hitting time of the walk, as 0.2 s per period of both timers), within 1e-10 s;
+// none when that accuracy cannot be vouched for.
+std::optional<double> unlimitedFirstMeetingSeconds(Mode mode, StartingPoints start);
+
 } // namespace perne::stats

@@ -134,7 +134,8 @@ std::string helpText()
   1. 厳密な値（確率分布を 200 ミリ秒ごとのタイマーの動きどおりに計算したもの）:
      1回の実験（180秒）でのペルネ回数の期待値、1回以上出会う確率、
      最初のペルネまでの時間の期待値（180秒以内に出会った実験についての平均。
-     スタートから、そのペルネを数えたタイマーの時刻までの秒数）、
+     スタートから、そのペルネを数えたタイマーの時刻までの秒数。表にはさらに、
+     180秒で止めずに歩き続けたときの期待値も出します）、
      動いた手数の期待値（犬と桃太郎が歩いた回数の合計。格子の端で動けなかった
      1歩も1手と数え、出会った後に出発点へ戻すタイマーは手数に入れない）と、
      100手あたりのペルネ回数（ペルネ回数の期待値 ÷ 手数の期待値 × 100）。
@@ -164,7 +165,8 @@ Compares the two modes of the walk ("both walkers move" and "only the dog moves"
      same 200 ms timer ticks as the window: the expected number of meetings in one
      180-second run, the probability of at least one meeting, the expected time to the
      first meeting (the mean over runs that meet within the 180 seconds, from Start to
-     the tick that counted it), the expected number of moves (steps made by the two
+     the tick that counted it; the table also gives the expectation for a walk with
+     no time limit), the expected number of moves (steps made by the two
      walkers; a step cancelled by the edge of the lattice still counts, a reset tick
      makes none) and the meetings per 100 moves (expected meetings / expected moves).
   2. Simulation: many 180-second runs through the window's own run logic, with the

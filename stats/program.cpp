@@ -94,7 +94,10 @@ int runProgram(const std::vector<std::string> &arguments, std::ostream &out, std
 
     std::vector<BatchRequest> requests;
     for (const Mode mode : options.modes) {
-        report.modes.push_back({mode, exactValues(mode, options.start, report.ticksPerTimer), {}});
+        report.modes.push_back({mode,
+                                exactValues(mode, options.start, report.ticksPerTimer),
+                                unlimitedFirstMeetingSeconds(mode, options.start),
+                                {}});
         requests.push_back({mode, options.start, options.runs, report.seed});
     }
     if (options.runs > 0) {

@@ -117,6 +117,8 @@ std::string formatTable(const Report &report)
         [](const ModeResult &m) { return fixed(m.exact.firstMeetingSeconds, 3); });
     simulated("　同（シミュレーションの平均）",
               [](const Summary &s) { return fixed(s.firstMeetingSeconds, 3); });
+    row("　同（時間制限がないとき、厳密）※※",
+        [](const ModeResult &m) { return fixed(m.unlimitedFirstMeetingSeconds, 3); });
     row("動いた手数の期待値（厳密）",
         [](const ModeResult &m) { return fixed(m.exact.meanMoves, 3); });
     row("100手あたりのペルネ回数（厳密）",
@@ -137,6 +139,7 @@ std::string formatTable(const Report &report)
 
     out += "\n※ 180秒以内に出会った実験についての平均。スタートから、最初のペルネを数えた\n"
            "　 タイマーの時刻までの秒数です。\n"
+           "※※ 180秒で止めずに歩き続けたとき、最初に出会うまでの秒数の期待値です。\n"
            "手数: 犬と桃太郎が歩いた回数の合計（端で動けなかった1歩も1手、出発点へ戻す\n"
            "　 タイマーは0手）。１人が動くときは犬の手数だけです。\n"
            "厳密な値は確率分布の計算、シミュレーションは画面と同じ仕組みで行った実験の結果です。\n";

@@ -14,6 +14,8 @@ struct ModeResult
 {
     Mode mode = Mode::Both;
     ExactValues exact;
+    // Expected seconds to the first meeting with no time limit; none if not computed.
+    std::optional<double> unlimitedFirstMeetingSeconds;
     // None when no runs were simulated.
     std::optional<Summary> simulated;
 };

@@ -217,3 +217,51 @@ TEST(TicksPerTimer, MatchesTheLengthOfAHeadlessRun)
         EXPECT_EQ(simulation.driver.runUntilStopped(), ticksPerTimer(start)) << start;
     }
 }
+
+// Without a time limit: a long enough run leaves no chance of never meeting, and then the
+// mean over the runs that met is the unlimited expectation.
+TEST(UnlimitedFirstMeeting, IsWhereLongerAndLongerRunsGo)
+{
+    const StartingPoints corner{{10, 10}, {0, 0}};
+    const ExactValues long_ = exactValues(Mode::Dog, corner, 20000);
+    ASSERT_GT(long_.meetingProbability, 1.0 - 1e-12);
+    const auto unlimited = unlimitedFirstMeetingSeconds(Mode::Dog, corner);
+    ASSERT_TRUE(unlimited.has_value());
+    EXPECT_NEAR(*unlimited, *long_.firstMeetingSeconds, 1e-9);
+}
+
+// The 180-second run splits the unlimited expectation U into the runs that met, with mean C,
+// and those that did not, which meet 180.2 s or more after Start: with p the chance to meet,
+// (U - p C) / (1 - p) is the mean first meeting of the runs the limit cut off.
+TEST(UnlimitedFirstMeeting, AgreesWithTheRunsThatTheTimeLimitEnds)
+{
+    const long long ticks = ticksPerTimer();
+    const double limit = static_cast<double>(ticks) * 0.2;
+    for (const Mode mode : kAllModes) {
+        const ExactValues run = exactValues(mode, {}, ticks);
+        const auto unlimited = unlimitedFirstMeetingSeconds(mode, {});
+        ASSERT_TRUE(unlimited.has_value());
+        EXPECT_GT(*unlimited, *run.firstMeetingSeconds);
+        const double p = run.meetingProbability;
+        const double cutOff = (*unlimited - p * *run.firstMeetingSeconds) / (1.0 - p);
+        EXPECT_GT(cutOff, limit) << modeKey(mode);
+        EXPECT_LT(cutOff, limit + 2.0 * *unlimited) << modeKey(mode);
+    }
+}
+
+// Every start has an answer (the dog can reach every point), and starts that are mirror
+// images of each other have the same one.
+TEST(UnlimitedFirstMeeting, EveryStartHasAnAnswerAndMirrorsAgree)
+{
+    const auto a = unlimitedFirstMeetingSeconds(Mode::Both, {{0, 0}, {0, 0}});
+    const auto b = unlimitedFirstMeetingSeconds(Mode::Both, {{10, 10}, {10, 10}});
+    const auto c = unlimitedFirstMeetingSeconds(Mode::Both, {{0, 10}, {0, 10}});
+    ASSERT_TRUE(a && b && c);
+    EXPECT_GT(*a, 0.2);
+    EXPECT_NEAR(*a, *b, 1e-9);
+    EXPECT_NEAR(*a, *c, 1e-9);
+    const auto d = unlimitedFirstMeetingSeconds(Mode::Dog, {{2, 7}, {9, 1}});
+    const auto e = unlimitedFirstMeetingSeconds(Mode::Dog, {{7, 2}, {1, 9}});
+    ASSERT_TRUE(d && e);
+    EXPECT_NEAR(*d, *e, 1e-9);
+}

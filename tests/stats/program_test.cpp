@@ -191,6 +191,7 @@ TEST_F(ProgramTest, TheTableShowsBothModesSideBySide)
               r.out.find("１人が動くとき", header) + std::string("１人が動くとき").size());
     EXPECT_NE(r.out.find("ペルネ回数の期待値（厳密）"), std::string::npos);
     EXPECT_NE(r.out.find("乱数の種 1"), std::string::npos);
+    EXPECT_NE(r.out.find("同（時間制限がないとき、厳密）"), std::string::npos);
 }
 
 TEST_F(ProgramTest, BadArgumentsAreRefusedWithOneLineAndNothingWritten)
