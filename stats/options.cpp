@@ -155,6 +155,8 @@ std::string helpText()
   --threads N      使うスレッド数（既定はコア数）
   --help           この説明
 
+CSV の exact_first_meeting_s は 180 秒以内に出会った実験についての平均です。
+値のない欄（出会うことのないときの時間、--runs 0 のときの統計）は空欄です。
 ファイルはすべての計算が終わってから書きます。引数がおかしいときは何も書かず、
 理由を1行表示して終了コード 2 で終わります。
 
@@ -185,6 +187,9 @@ Options:
   --threads N      threads to use (default: one per core)
   --help           this text
 
+In the CSV, exact_first_meeting_s is the mean over runs that meet within 180 seconds.
+A value that does not exist (the time when no run can meet, the statistics with
+--runs 0) is an empty field.
 Files are written only once everything is computed. A bad argument writes nothing,
 prints one line and ends with exit status 2.
 )";
