@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 using namespace perne;
 using namespace perne::stats;
@@ -130,8 +131,7 @@ protected:
     void SetUp() override
     {
         m_folder = fs::temp_directory_path() /
-                   ("perne-stats-test-" +
-                    std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                   ("perne-stats-test-" + std::to_string(::getpid()) + "-" +
                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_folder);
         fs::create_directories(m_folder);
