@@ -3,8 +3,6 @@
 #include "constants.h"
 #include "lattice.h"
 
-#include <algorithm>
-#include <array>
 #include <vector>
 
 namespace perne::stats {
