@@ -181,6 +181,8 @@ std::string formatSvg(const Report &report)
     double legendY = kTop + 10;
     for (const ModeResult &m : report.modes) {
         const double x = xOf(m.exact.meanMeetings);
+        // A white band under the dashes keeps them visible over a bar of their own colour.
+        svg += line(x, kTop - 20, x, kBottom, "stroke=\"#FFFFFF\" stroke-width=\"11\"");
         svg += line(x, kTop - 20, x, kBottom,
                     "stroke=\"" + std::string(colour(m.mode)) +
                         "\" stroke-width=\"5\" stroke-dasharray=\"18 10\"");
