@@ -1,0 +1,331 @@
+// The two windows as a student meets them: every control at its design place, the exact
+// texts, and real clicks reaching the run logic. The run logic itself is tested without a
+// window (tests/sim); here only the wiring between it and the widgets is.
+#include "dialogs.h"
+#include "fonts.h"
+#include "form1.h"
+#include "form1layout.h"
+#include "form2.h"
+#include "form2layout.h"
+#include "headless.h"
+#include "printbox.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace perne;
+
+namespace {
+
+// Answers the quit question as told and notes each question asked.
+class ScriptedConfirmation final : public Confirmation
+{
+public:
+    bool ask(const QString &title, const QString &text) override
+    {
+        asked << title + '|' + text;
+        return answer;
+    }
+    bool answer = false;
+    QStringList asked;
+};
+
+// The simulation window, shown, with fakes behind every seam (in the order of
+// Form1::Services) and a clock that moves only when the test says so.
+struct Harness
+{
+    CountingCues cues, problemCues;
+    ScriptedPrompter prompter;
+    ScriptedConfirmation confirmation;
+    SimulatedClock clock;
+    MixingRandom random{20240601};
+    int ended = 0;
+    Form1 form{
+        {&cues, &problemCues, &prompter, &confirmation, &clock, &random, [this] { ++ended; }}};
+
+    Harness()
+    {
+        form.load();
+        form.show();
+    }
+    QLabel *label(const char *name) const { return form.findChild<QLabel *>(name); }
+    QPushButton *button(int n) const
+    {
+        return form.findChild<QPushButton *>(QStringLiteral("Command%1").arg(n));
+    }
+    void click(int n) { QTest::mouseClick(button(n), Qt::LeftButton); }
+    void setUp(int mode, std::initializer_list<const char *> answers)
+    {
+        for (const char *a : answers)
+            prompter.push(a);
+        click(mode);
+    }
+    // Command1..Command6, E for enabled.
+    QString enabled() const
+    {
+        QString s;
+        for (int n = 1; n <= 6; ++n)
+            s += button(n)->isEnabled() ? 'E' : '-';
+        return s;
+    }
+    bool timersOn()
+    {
+        return form.timer(Timer::Timer1).isActive() || form.timer(Timer::Timer2).isActive();
+    }
+    // One timer period: the clock moves on, then each running timer ticks, Timer1 first.
+    bool period()
+    {
+        clock.advancePeriods(1);
+        if (form.timer(Timer::Timer1).isActive())
+            form.timer1Timer();
+        if (form.timer(Timer::Timer2).isActive())
+            form.timer2Timer();
+        return timersOn();
+    }
+    // Everything a student can see on the simulation window, one line per thing.
+    QStringList seen() const
+    {
+        QStringList s{enabled()};
+        for (const QLabel *l : form.findChildren<QLabel *>())
+            s << QStringLiteral("%1 %2 %3 %4,%5")
+                     .arg(l->objectName(), l->text(), l->isVisibleTo(&form) ? "shown" : "hidden",
+                          QString::number(l->x()), QString::number(l->y()));
+        return s;
+    }
+};
+
+template <typename Window, std::size_t N>
+void checkControls(Window &window, const std::array<DesignControl, N> &table)
+{
+    for (const DesignControl &c : table) {
+        QWidget *w = window.template findChild<QWidget *>(QLatin1String(c.name));
+        QVERIFY2(w && w->parentWidget() == window.clientArea(c.container), c.name);
+        QCOMPARE(w->geometry(), toPixels(c));
+        QString caption;
+        if (auto *b = qobject_cast<QPushButton *>(w))
+            caption = b->text();
+        else if (auto *l = qobject_cast<QLabel *>(w); l && c.kind != ControlKind::Sprite)
+            caption = l->text();
+        else if (l)
+            QCOMPARE(l->pixmap().size(), w->size()); // a sprite shows its whole picture
+        QCOMPARE(caption, QString::fromUtf8(c.caption));
+        // Drawn in a face that has every character, and not cut off.
+        const QFontMetricsF fm(w->font());
+        for (char32_t ch : caption.toUcs4())
+            QVERIFY2(fm.inFontUcs4(ch), c.name);
+        QVERIFY2(fm.horizontalAdvance(caption) <= w->width(), c.name);
+    }
+}
+
+QStringList printed(const PrintBox *box)
+{
+    QStringList out;
+    for (const auto &l : box->lines())
+        out << QStringLiteral("%1|%2|%3").arg(l.text).arg(l.pointSize).arg(l.colour.name());
+    return out;
+}
+
+// Presses the button with this caption on the modal dialog once it is up.
+void pressWhenModal(const QString &caption)
+{
+    QTimer::singleShot(0, [caption] {
+        for (auto *b : QApplication::activeModalWidget()->findChildren<QPushButton *>()) {
+            if (b->text() == caption)
+                QTest::mouseClick(b, Qt::LeftButton);
+        }
+    });
+}
+
+} // namespace
+
+class WindowsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { installJapaneseFonts(); }
+
+    // One table builds each window and checks it; a resized window moves nothing.
+    void everyControlSitsAtItsDesignPlaceWithItsCaption()
+    {
+        Harness h;
+        h.click(6);
+        Form2 *problem = h.form.problemWindow();
+        QCOMPARE(h.form.windowTitle(), QStringLiteral(" 【ペルネ実験】"));
+        QCOMPARE(problem->windowTitle(),
+                 QStringLiteral(" 第４回日本数学コンクール問題(1993.8.22)"));
+        QCOMPARE(h.form.size(), QSize(482, 375));
+        QCOMPARE(problem->size(), QSize(512, 501));
+        for (QSize size : {QSize(482, 375), QSize(900, 700)}) {
+            h.form.resize(size);
+            problem->resize(size / 2);
+            QCoreApplication::processEvents();
+            checkControls(h.form, kForm1Controls);
+            checkControls(*problem, kForm2Controls);
+            // Inside the field's 2-pixel border lies the client area the lattice is drawn on.
+            QCOMPARE(h.form.clientArea("Picture1")->geometry(), QRect(2, 2, 461, 293));
+        }
+    }
+
+    // The field's client area is 11 lattice units across (6915 twips) and 12 down (4395).
+    void latticePointsMapIntoTheField()
+    {
+        Harness h;
+        const QList<std::pair<Point, QPoint>> cases = {
+            {{0, 0}, {0, 0}}, {{5, 5}, {210, 122}}, {{10, 10}, {419, 244}}};
+        for (const auto &[lattice, pixels] : cases) {
+            h.form.moveSprite(Sprite::Picture2, lattice);
+            h.form.moveSprite(Sprite::Picture3, lattice);
+            for (const QLabel *sprite : {h.label("Picture2"), h.label("Picture3")}) {
+                QCOMPARE(sprite->pos(), pixels);
+                QVERIFY(h.form.clientArea("Picture1")->rect().contains(sprite->geometry()));
+            }
+        }
+    }
+
+    // A two-walker run to its end, through the real buttons.
+    void theButtonsAreEnabledStepByStepThroughRuns()
+    {
+        Harness h;
+        QCOMPARE(h.enabled(), QStringLiteral("EEE--E"));
+        QVERIFY(!h.label("Picture2")->isVisible() && !h.label("Picture3")->isVisible());
+        h.click(5); // a disabled button does nothing
+        QVERIFY(h.cues.played.empty());
+
+        h.setUp(2, {"4", "4", "6", "4"});
+        QCOMPARE(h.enabled(), QStringLiteral("E---E-"));
+        QCOMPARE(h.label("Label1")->text(), QStringLiteral("犬: x= 6  y= 4"));
+        QCOMPARE(h.label("Label2")->text(), QStringLiteral("桃太郎: x= 4  y= 4"));
+        QCOMPARE(h.label("Label3")->text(), QStringLiteral("ペルネ回数＝ 0"));
+        QCOMPARE(h.label("Picture2")->pos(), latticeToField({6, 4}));
+        QVERIFY(h.label("Picture2")->isVisible() && h.label("Picture3")->isVisible());
+
+        h.click(5);
+        QCOMPARE(h.enabled(), QStringLiteral("E--E--"));
+        QCOMPARE(h.cues.played, (std::vector<std::string>{"pinpon.wav", "pinpon.wav"}));
+        QTRY_VERIFY(!h.label("Label4")->text().isEmpty()); // the real timers tick
+        for (int i = 0; i < 2000 && h.period(); ++i) {
+        }
+        QCOMPARE(h.label("Label4")->text(), QStringLiteral(" 180 / 180 秒"));
+        QCOMPARE(h.enabled(), QStringLiteral("EEE---"));
+    }
+
+    // No, from the button or the title bar, changes nothing but the cue heard; Yes ends.
+    void quitAsksFirstEvenMidRun()
+    {
+        Harness h;
+        h.setUp(2, {"0", "0", "10", "10"});
+        h.click(5);
+        for (int i = 0; i < 10; ++i)
+            h.period();
+        const QStringList before = h.seen();
+        std::vector<std::string> cues = h.cues.played;
+        h.click(1);
+        QVERIFY(!h.form.close());
+        QCOMPARE(h.confirmation.asked, QStringList(2, "ペルネ実験|終了していいですか？"));
+        QCOMPARE(h.seen(), before);
+        QVERIFY(h.form.isVisible());
+        cues.insert(cues.end(), 2, "endpinpon.wav");
+        QCOMPARE(h.cues.played, cues);
+        QCOMPARE(h.ended, 0);
+        QVERIFY(h.period()); // the run goes on
+
+        h.confirmation.answer = true;
+        h.click(1);
+        QCOMPARE(h.ended, 1);
+        QVERIFY(!h.form.isVisible() && !h.timersOn());
+    }
+
+    // A stopped one-walker run, to the problem window and back: the simulation window is
+    // kept as it was, and there is only ever one problem window.
+    void goingToTheProblemAndBackKeepsBothWindows()
+    {
+        Harness h;
+        h.setUp(3, {"2", "3", "8", "9"});
+        h.click(5);
+        h.period();
+        h.click(4);
+        QCOMPARE(h.enabled(), QStringLiteral("EEE--E"));
+        QVERIFY(!h.timersOn());
+        const QStringList before = h.seen();
+        h.click(6);
+        Form2 *problem = h.form.problemWindow();
+        QVERIFY(problem && problem->isVisible() && !h.form.isVisible());
+        QTest::mouseClick(problem->findChild<QPushButton *>("Command2"), Qt::LeftButton);
+        QVERIFY(!problem->isVisible() && h.form.isVisible());
+        QCOMPARE(h.seen(), before);
+        QCOMPARE(h.problemCues.played, std::vector<std::string>{"pinpon.wav"});
+        h.click(6);
+        QCOMPARE(h.form.problemWindow(), problem);
+
+        // Its title bar asks the quit question too; No keeps it on screen.
+        QVERIFY(!problem->close());
+        QVERIFY(problem->isVisible());
+        QCOMPARE(h.problemCues.played.back(), std::string("endpinpon.wav"));
+        h.confirmation.answer = true;
+        QTest::mouseClick(problem->findChild<QPushButton *>("Command1"), Qt::LeftButton);
+        QCOMPARE(h.ended, 1);
+        QVERIFY(!problem->isVisible() && !h.form.isVisible());
+    }
+
+    // Each showing prints both boxes once afresh. The first empty line keeps the size the
+    // box had: the window's 9 points the first time, 12 after, so the text starts lower.
+    void theProblemWindowPrintsItsTextsAtEveryShowing()
+    {
+        Harness h;
+        h.click(6);
+        Form2 *form = h.form.problemWindow();
+        QStringList problem = printed(form->problemBox());
+        QCOMPARE(
+            problem.mid(0, 4),
+            QStringList({"|9|#000000",
+                         "　　　　　　　第４回日本数学コンクール問題(1993年8月22日)|12|#ff0000",
+                         "|12|#ff0000", " 【問題】|12|#000000"}));
+        // The fifteen lines of the problem, black: their lengths and leading blanks (W: U+3000).
+        QList<qsizetype> lengths;
+        QStringList leads;
+        for (const QString &line : problem.mid(4)) {
+            QVERIFY2(line.endsWith("|12|#000000"), qPrintable(line));
+            lengths << line.size() - 11;
+            leads << line.left(line.indexOf(QRegularExpression("[^ \\x{3000}]")))
+                         .replace(QChar(0x3000), 'W');
+        }
+        QCOMPARE(lengths,
+                 QList<qsizetype>({34, 34, 34, 34, 34, 34, 32, 34, 34, 34, 34, 34, 34, 34, 18}));
+        QCOMPARE(leads,
+                 QStringList({"WWWW ", "WWW ", "WW W", "WWW ", "WWW ", "WWW ", "WWW ", " WWWW",
+                              " WWW", " WWW", " WWW", " WWW", " WWW", " WWW", " WWW"}));
+        QStringList conditions = {
+            "|9|#000000",
+            "【シミュレーションの条件】|12|#ff0000",
+            "　　１．桃太郎と犬は、縦、横それぞれ１１本の直線の格子点上を動く。|12|#0000ff",
+            "　　２．桃太郎と犬が、各格子点において８つの方向へ進む確率は同じ。|12|#0000ff",
+            "　　３．桃太郎と犬は、各格子点において、動き１回につき、縦か横か斜|12|#0000ff",
+            "　　　　めの１目盛りだけ進み、進んだ格子点ごとに方向を判断する。|12|#0000ff"};
+        QCOMPARE(printed(form->conditionsBox()), conditions);
+        const int firstTop = form->problemBox()->lines().at(1).top;
+
+        problem[0] = conditions[0] = QStringLiteral("|12|#000000");
+        for (int showing = 2; showing <= 3; ++showing) {
+            form->hide();
+            form->show();
+            QCOMPARE(printed(form->problemBox()), problem);
+            QCOMPARE(printed(form->conditionsBox()), conditions);
+            QVERIFY(form->problemBox()->lines().at(1).top > firstTop);
+        }
+    }
+
+    // The real dialogs behind the seams: No is false, Cancel is empty text. (Their default
+    // answers are taken with Enter in the end-to-end test.)
+    void theRealDialogsAnswerNoAndCancel()
+    {
+        QWidget parent;
+        pressWhenModal(QStringLiteral("いいえ(&N)"));
+        QVERIFY(!MessageBoxConfirmation(&parent).ask("ペルネ実験", "終了していいですか？"));
+        pressWhenModal(QStringLiteral("キャンセル"));
+        QCOMPARE(InputDialogPrompter(&parent).ask("t", "p", "4"), std::string());
+    }
+};
+
+QTEST_MAIN(WindowsTest)
+#include "windows_test.moc"
