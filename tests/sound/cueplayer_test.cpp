@@ -1,191 +1,51 @@
-// The cue player: where a cue's file is found, stop-then-start, and no waiting without a device.
+// The cue player: where a cue's file is found, stop-then-start, and no waiting without an
+// audio device (there is none here).
 #include "cueplayer.h"
 
-#include <QAudioDevice>
 #include <QDir>
 #include <QFile>
-#include <QMediaDevices>
 #include <QSoundEffect>
 #include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
-#include <gtest/gtest.h>
+#include <algorithm>
 
-namespace {
-
-using perne::CuePlayer;
-
-const QUrl ownPinpon(QStringLiteral("qrc:/assets/pinpon.wav"));
-const QUrl ownLogoff(QStringLiteral("qrc:/assets/logoff.wav"));
-
-// Runs each case in a fresh, empty current directory and restores the old one afterwards.
-class CuePlayerTest : public ::testing::Test
+class CuePlayerTest : public QObject
 {
-protected:
-    void SetUp() override
+    Q_OBJECT
+private slots:
+    // The current directory first, then the program's own copy; anything else is silence.
+    void aCueIsLookedForHereFirstThenInTheProgramsOwnCopy()
     {
-        ASSERT_TRUE(m_dir.isValid());
-        m_oldDir = QDir::currentPath();
-        ASSERT_TRUE(QDir::setCurrent(m_dir.path()));
+        QTemporaryDir here;
+        const QString old = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(here.path()));
+        perne::CuePlayer player;
+        QCOMPARE(player.locate("pinpon.wav"), QUrl("qrc:/assets/pinpon.wav"));
+        QVERIFY(QFile::copy(":/assets/logoff.wav", "pinpon.wav"));
+        QCOMPARE(player.locate("pinpon.wav"), QUrl::fromLocalFile(here.filePath("pinpon.wav")));
+        for (const char *unknown : {"", "chime.wav", "sounds/logoff.wav"})
+            QVERIFY2(player.locate(unknown).isEmpty(), unknown);
+        QDir::setCurrent(old);
     }
-    void TearDown() override { QDir::setCurrent(m_oldDir); }
 
-    // Puts a copy of one of the program's own cues into the current directory.
-    QString copyHere(const QString &name, const QString &as)
+    // A new cue stops the current one and takes its place; an unknown one only stops it.
+    // Each file is loaded once, and loading goes on while the program does.
+    void aNewCueReplacesTheOneSounding()
     {
-        const QString target = QDir::current().filePath(as);
-        EXPECT_TRUE(QFile::copy(QStringLiteral(":/assets/") + name, target));
-        return target;
+        perne::CuePlayer player;
+        for (const char *name : {"logoff.wav", "endpinpon.wav", "logoff.wav"}) {
+            player.PlayCue(name);
+            QCOMPARE(player.currentSource(), QUrl(QStringLiteral("qrc:/assets/") + name));
+        }
+        player.PlayCue("chime.wav");
+        QVERIFY(player.currentSource().isEmpty());
+        const auto effects = player.findChildren<QSoundEffect *>();
+        QCOMPARE(effects.size(), 2);
+        QTRY_VERIFY(std::ranges::all_of(
+            effects, [](QSoundEffect *e) { return e->status() == QSoundEffect::Ready; }));
     }
-
-    QTemporaryDir m_dir;
-    QString m_oldDir;
 };
 
-TEST_F(CuePlayerTest, FileInCurrentDirectoryWinsOverTheProgramsOwnCopy)
-{
-    CuePlayer player;
-    EXPECT_EQ(player.locate("pinpon.wav"), ownPinpon);
-    const QString local = copyHere(QStringLiteral("logoff.wav"), QStringLiteral("pinpon.wav"));
-    EXPECT_EQ(player.locate("pinpon.wav"), QUrl::fromLocalFile(local));
-    // Taken away again, the program's own copy is back.
-    ASSERT_TRUE(QFile::remove(local));
-    EXPECT_EQ(player.locate("pinpon.wav"), ownPinpon);
-}
-
-TEST_F(CuePlayerTest, UnknownNamesAreFoundNowhere)
-{
-    CuePlayer player;
-    EXPECT_TRUE(player.locate("").isEmpty());
-    EXPECT_TRUE(player.locate("chime.wav").isEmpty());
-    EXPECT_TRUE(player.locate("PINPON.WAV").isEmpty());
-    // A name with a folder means that folder; it does not fall back on the program's copy.
-    EXPECT_TRUE(player.locate("sounds/pinpon.wav").isEmpty());
-    EXPECT_TRUE(player.locate("../pinpon.wav").isEmpty());
-    // A folder of the cue's name is not a file.
-    ASSERT_TRUE(QDir::current().mkdir(QStringLiteral("logoff.wav")));
-    EXPECT_EQ(player.locate("logoff.wav"), ownLogoff);
-}
-
-TEST_F(CuePlayerTest, FolderPathsInTheCurrentDirectoryAreFound)
-{
-    ASSERT_TRUE(QDir::current().mkdir(QStringLiteral("sounds")));
-    const QString local =
-        copyHere(QStringLiteral("pinpon.wav"), QStringLiteral("sounds/pinpon.wav"));
-    CuePlayer player;
-    EXPECT_EQ(player.locate("sounds/pinpon.wav"), QUrl::fromLocalFile(local));
-}
-
-TEST_F(CuePlayerTest, ANewCueStopsThePreviousOneAndBecomesCurrent)
-{
-    CuePlayer player;
-    EXPECT_TRUE(player.currentSource().isEmpty());
-    player.PlayCue("pinpon.wav");
-    EXPECT_EQ(player.currentSource(), ownPinpon);
-    player.PlayCue("logoff.wav");
-    EXPECT_EQ(player.currentSource(), ownLogoff);
-    for (QSoundEffect *effect : player.findChildren<QSoundEffect *>()) {
-        if (effect->source() == ownPinpon) {
-            EXPECT_FALSE(effect->isPlaying());
-        }
-    }
-    // A cue that is found nowhere still stops the one before it, and plays nothing.
-    player.PlayCue("nosuch.wav");
-    EXPECT_TRUE(player.currentSource().isEmpty());
-    for (QSoundEffect *effect : player.findChildren<QSoundEffect *>())
-        EXPECT_FALSE(effect->isPlaying());
-}
-
-TEST_F(CuePlayerTest, EachFileIsLoadedOnceAndReused)
-{
-    CuePlayer player;
-    for (int i = 0; i < 5; ++i) {
-        player.PlayCue("pinpon.wav");
-        player.PlayCue("logoff.wav");
-        player.PlayCue("pinpon.wav");
-    }
-    EXPECT_EQ(player.loadedCount(), 2);
-    EXPECT_EQ(player.findChildren<QSoundEffect *>().size(), 2);
-    // The same name found in another place is another file.
-    copyHere(QStringLiteral("endpinpon.wav"), QStringLiteral("pinpon.wav"));
-    player.PlayCue("pinpon.wav");
-    EXPECT_EQ(player.loadedCount(), 3);
-    EXPECT_EQ(player.currentSource().scheme(), QStringLiteral("file"));
-}
-
-TEST_F(CuePlayerTest, PlayersOfTwoWindowsDoNotStopEachOther)
-{
-    CuePlayer first;
-    CuePlayer second;
-    first.PlayCue("pinpon.wav");
-    second.PlayCue("logoff.wav");
-    EXPECT_EQ(first.currentSource(), ownPinpon);
-    EXPECT_EQ(second.currentSource(), ownLogoff);
-}
-
-// Without an audio device (as here) the effects finish loading and the program goes on:
-// nothing blocks, nothing is left half-loaded, and a damaged file only stays silent.
-TEST_F(CuePlayerTest, CuesSettleWithoutAnAudioDeviceAndDamagedFilesStaySilent)
-{
-    QFile damaged(QDir::current().filePath(QStringLiteral("endpinpon.wav")));
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write("RIFF\x10\0\0\0WAVEjunkjunkjunk", 24);
-    damaged.close();
-
-    CuePlayer player;
-    player.PlayCue("pinpon.wav");
-    player.PlayCue("endpinpon.wav");
-    player.PlayCue("logoff.wav");
-    player.PlayCue("endpinpon.wav");
-    const auto effects = player.findChildren<QSoundEffect *>();
-    ASSERT_EQ(effects.size(), 3);
-    const bool settled = QTest::qWaitFor(
-        [&] {
-            for (QSoundEffect *effect : effects) {
-                if (effect->status() == QSoundEffect::Loading ||
-                    effect->status() == QSoundEffect::Null)
-                    return false;
-            }
-            return true;
-        },
-        10000);
-    EXPECT_TRUE(settled);
-    for (QSoundEffect *effect : effects) {
-        const bool own = effect->source().scheme() == QStringLiteral("qrc");
-        EXPECT_EQ(effect->status(), own ? QSoundEffect::Ready : QSoundEffect::Error)
-            << effect->source().toString().toStdString();
-    }
-    // Playing on after the loads is as harmless as before them.
-    player.PlayCue("pinpon.wav");
-    EXPECT_EQ(player.currentSource(), ownPinpon);
-}
-
-// Only where there is somewhere to play to (a sound server with an output).
-TEST_F(CuePlayerTest, WithAnAudioDeviceTheNewCueSoundsAndTheOldOneIsCutOff)
-{
-    if (QMediaDevices::defaultAudioOutput().isNull())
-        GTEST_SKIP() << "no audio output device";
-    CuePlayer player;
-    player.PlayCue("endpinpon.wav");
-    auto effectOf = [&](const QUrl &source) -> QSoundEffect * {
-        for (QSoundEffect *effect : player.findChildren<QSoundEffect *>()) {
-            if (effect->source() == source)
-                return effect;
-        }
-        return nullptr;
-    };
-    QSoundEffect *end = effectOf(QUrl(QStringLiteral("qrc:/assets/endpinpon.wav")));
-    ASSERT_NE(end, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return end->isPlaying(); }, 5000));
-    player.PlayCue("logoff.wav");
-    EXPECT_FALSE(end->isPlaying());
-    QSoundEffect *logoff = effectOf(ownLogoff);
-    ASSERT_NE(logoff, nullptr);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return logoff->isPlaying(); }, 5000));
-    // The same cue again starts over rather than being ignored.
-    player.PlayCue("logoff.wav");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return logoff->isPlaying(); }, 5000));
-    EXPECT_FALSE(end->isPlaying());
-}
-
-} // namespace
+QTEST_MAIN(CuePlayerTest)
+#include "cueplayer_test.moc"
