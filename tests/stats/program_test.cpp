@@ -1,15 +1,16 @@
+#include "batch.h"
 #include "exact.h"
 #include "headless.h"
 #include "program.h"
+#include "report.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
-#include <unistd.h>
 
 using namespace perne;
 using namespace perne::stats;
@@ -20,212 +21,132 @@ namespace {
 struct Result
 {
     int status;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 Result run(const std::vector<std::string> &arguments)
 {
-    std::ostringstream out;
-    std::ostringstream err;
+    std::ostringstream out, err;
     const int status = runProgram(arguments, out, err, false);
     return {status, out.str(), err.str()};
 }
 
-std::string slurp(const fs::path &path)
+// Whether the text is well-formed XML as far as a chart needs: one root, tags that nest and
+// close by name, quoted attribute values, and no '<' or '&' in text but the five entities.
+bool wellFormed(const std::string &xml)
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> split(const std::string &text, char separator)
-{
-    std::vector<std::string> parts(1);
-    for (const char c : text) {
-        if (c == separator)
-            parts.emplace_back();
-        else
-            parts.back() += c;
-    }
-    return parts;
-}
-
-// A small XML reader that only says whether the text is well formed: one root, tags that
-// nest and close by name, quoted attributes, entities only of the five XML kinds.
-bool wellFormedXml(const std::string &xml, std::string &why)
-{
+    static const std::regex tag(R"(<\?[^>]*\?>|<(/?)([\w:-]+)((?:\s+[\w:-]+="[^"]*")*)\s*(/?)>)");
+    static const std::regex text(R"((?:[^<&]|&(?:amp|lt|gt|quot|apos);)*)");
     std::vector<std::string> open;
-    bool rootSeen = false;
-    std::size_t i = 0;
-    auto checkText = [&](std::size_t from, std::size_t to) {
-        for (std::size_t k = from; k < to; ++k) {
-            if (xml[k] != '&')
-                continue;
-            bool known = false;
-            for (const char *entity : {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"})
-                known = known || xml.compare(k, std::strlen(entity), entity) == 0;
-            if (!known)
-                return false;
-        }
-        return true;
-    };
-    while (i < xml.size()) {
-        const std::size_t lt = xml.find('<', i);
-        if (!checkText(i, lt == std::string::npos ? xml.size() : lt))
-            return why = "bare &", false;
-        if (lt == std::string::npos)
-            break;
-        const std::size_t gt = xml.find('>', lt);
-        if (gt == std::string::npos)
-            return why = "unclosed tag", false;
-        std::string tag = xml.substr(lt + 1, gt - lt - 1);
-        i = gt + 1;
-        if (tag.starts_with("?"))
-            continue;
-        if (tag.starts_with("/")) {
-            if (open.empty() || open.back() != tag.substr(1))
-                return why = "mismatched </" + tag.substr(1) + ">", false;
+    int roots = 0;
+    auto at = xml.cbegin();
+    for (std::smatch m; std::regex_search(at, xml.cend(), m, tag); at = m[0].second) {
+        if (!std::regex_match(m.prefix().first, m.prefix().second, text) ||
+            !std::regex_match(m[3].first, m[3].second, text))
+            return false;
+        const bool closing = m[1].length() > 0;
+        if (closing && (open.empty() || open.back() != m[2].str()))
+            return false;
+        roots += m[2].matched && !closing && open.empty() ? 1 : 0;
+        if (closing)
             open.pop_back();
-            continue;
-        }
-        const bool selfClosing = tag.ends_with("/");
-        if (selfClosing)
-            tag.pop_back();
-        const std::string name = tag.substr(0, tag.find_first_of(" \n\t"));
-        // Attributes: name="value" pairs, values without '<'.
-        std::size_t q = name.size();
-        while (q < tag.size()) {
-            q = tag.find_first_not_of(" \n\t", q);
-            if (q == std::string::npos)
-                break;
-            const std::size_t eq = tag.find('=', q);
-            if (eq == std::string::npos || tag[eq + 1] != '"')
-                return why = "unquoted attribute in <" + name + ">", false;
-            const std::size_t end = tag.find('"', eq + 2);
-            if (end == std::string::npos || !checkText(lt + 1 + eq + 2, lt + 1 + end))
-                return why = "bad attribute in <" + name + ">", false;
-            q = end + 1;
-        }
-        if (open.empty() && rootSeen)
-            return why = "second root", false;
-        rootSeen = true;
-        if (!selfClosing)
-            open.push_back(name);
+        else if (m[2].matched && m[4].length() == 0)
+            open.push_back(m[2].str());
     }
-    if (!open.empty())
-        return why = "<" + open.back() + "> never closed", false;
-    return rootSeen;
+    return roots == 1 && open.empty() && std::regex_match(at, xml.cend(), text);
 }
 
-std::size_t occurrences(const std::string &text, const std::string &what)
-{
-    std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
-class ProgramTest : public ::testing::Test
+class Program : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_folder = fs::temp_directory_path() /
-                   ("perne-stats-test-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-    }
+    // A fresh folder for every test, also when tests run side by side.
+    void SetUp() override { ASSERT_NE(::mkdtemp(m_folder.data()), nullptr) << m_folder; }
     void TearDown() override { fs::remove_all(m_folder); }
-    std::string path(const std::string &name) const { return (m_folder / name).string(); }
-    std::vector<std::string> folderContents() const
+    std::string path(const std::string &name) const { return m_folder + "/" + name; }
+    std::string slurp(const std::string &name) const
     {
-        std::vector<std::string> names;
-        for (const auto &entry : fs::directory_iterator(m_folder))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
+        std::ifstream in(path(name), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
+    long files() const { return std::distance(fs::directory_iterator(m_folder), {}); }
 
-    fs::path m_folder;
+    std::string m_folder = fs::temp_directory_path() / "perne-stats-test-XXXXXX";
 };
 
 } // namespace
 
-TEST_F(ProgramTest, TheSameSeedWritesTheSameCsvWhateverTheThreads)
+// The same seed gives the same files on any number of threads, another seed other runs;
+// only the results are left in the folder. The CSV's columns are the header's, "--csv -"
+// prints it instead of the table, and without runs the simulated columns are empty.
+TEST_F(Program, TheSameSeedGivesTheSameFilesOnAnyNumberOfThreads)
 {
-    auto withCsv = [&](const std::string &name, const std::string &seed,
-                       const std::string &threads) {
-        return std::vector<std::string>{"--mode", "dog",   "--runs",   "12",        "--seed",
-                                        seed,     "--csv", path(name), "--threads", threads};
+    const auto arguments = [&](const std::string &name, const char *seed, const char *threads) {
+        std::vector<std::string> a{"--mode", "dog", "--runs", "12", "--threads", threads};
+        a.insert(a.end(),
+                 {"--seed", seed, "--csv", path(name + ".csv"), "--svg", path(name + ".svg")});
+        return a;
     };
-    ASSERT_EQ(run(withCsv("a.csv", "424242", "1")).status, kExitOk);
-    ASSERT_EQ(run(withCsv("b.csv", "424242", "2")).status, kExitOk);
-    ASSERT_EQ(run(withCsv("c.csv", "424243", "2")).status, kExitOk);
-    EXPECT_EQ(slurp(path("a.csv")), slurp(path("b.csv")));
-    EXPECT_NE(slurp(path("a.csv")), slurp(path("c.csv")));
-    // Nothing but the results: the temporary files are gone.
-    EXPECT_EQ(folderContents(), (std::vector<std::string>{"a.csv", "b.csv", "c.csv"}));
+    ASSERT_EQ(run(arguments("a", "424242", "1")).status, kExitOk);
+    ASSERT_EQ(run(arguments("b", "424242", "5")).status, kExitOk);
+    const Result c = run(arguments("c", "424243", "2"));
+    ASSERT_EQ(c.status, kExitOk);
+    EXPECT_EQ(slurp("a.csv"), slurp("b.csv"));
+    EXPECT_EQ(slurp("a.svg"), slurp("b.svg"));
+    EXPECT_NE(slurp("a.csv"), slurp("c.csv"));
+    EXPECT_TRUE(wellFormed(slurp("a.svg")));
+    EXPECT_EQ(files(), 6);
+    EXPECT_NE(c.out.find("乱数の種 424243"), std::string::npos) << c.out;
+
+    const auto cells = [](std::initializer_list<std::optional<double>> values) {
+        std::string text;
+        for (const auto &value : values)
+            text += ',' + numberText(value);
+        return text;
+    };
+    const ExactValues e = exactValues(Mode::Dog, {}, ticksPerTimer());
+    const std::string exactPart =
+        "dog,4,4,6,4," + std::to_string(ticksPerTimer()) +
+        cells({e.meanMeetings, e.meetingProbability, e.firstMeetingSeconds, e.meanMoves,
+               e.meetingsPer100Moves});
+    const Summary s = summarize(runBatches({{Mode::Dog, {}, 12, 424242}}, 1)[0]);
+    const std::string row =
+        exactPart + ",12" + cells({s.mean, s.sd, s.ciLow, s.ciHigh, double(s.min), double(s.max)});
+    EXPECT_EQ(slurp("a.csv"),
+              "mode,momotaro_x,momotaro_y,dog_x,dog_y,ticks_per_timer,exact_mean,exact_p_meet,"
+              "exact_first_meeting_s,exact_moves,exact_meetings_per_100_moves,runs,mean,sd,"
+              "ci95_low,ci95_high,min,max\n" +
+                  row + "\n");
+    EXPECT_EQ(run({"--mode", "dog", "--runs", "12", "--seed", "424242", "--csv", "-"}).out,
+              slurp("a.csv"));
+    EXPECT_TRUE(run({"--mode", "dog", "--runs", "0", "--csv", "-"})
+                    .out.ends_with(exactPart + ",0,,,,,,\n"));
 }
 
-TEST_F(ProgramTest, CsvOnStandardOutputReplacesTheTable)
-{
-    const Result r = run({"--mode", "dog", "--runs", "0", "--csv", "-"});
-    EXPECT_EQ(r.status, kExitOk);
-    const std::vector<std::string> lines = split(r.out, '\n');
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_TRUE(lines[1].starts_with("dog,4,4,6,4,"));
-    // No runs: the simulated columns are empty.
-    EXPECT_TRUE(lines[1].ends_with(",0,,,,,,")) << lines[1];
-    EXPECT_EQ(r.out.find("ペルネ"), std::string::npos);
-}
-
-TEST_F(ProgramTest, TheTableShowsBothModesSideBySide)
-{
-    const Result r = run({"--runs", "5", "--seed", "1", "--dog", "5,4"});
-    EXPECT_EQ(r.status, kExitOk);
-    EXPECT_TRUE(r.err.empty());
-    const std::size_t header = r.out.find("２人が動くとき");
-    ASSERT_NE(header, std::string::npos);
-    EXPECT_EQ(r.out.find('\n', header),
-              r.out.find("１人が動くとき", header) + std::string("１人が動くとき").size());
-    EXPECT_NE(r.out.find("ペルネ回数の期待値（厳密）"), std::string::npos);
-    EXPECT_NE(r.out.find("乱数の種 1"), std::string::npos);
-    EXPECT_NE(r.out.find("同（時間制限がないとき、厳密）"), std::string::npos);
-}
-
-TEST_F(ProgramTest, BadArgumentsAreRefusedWithOneLineAndNothingWritten)
+TEST_F(Program, BadArgumentsAreRefusedWithOneLineAndNothingWritten)
 {
     const std::string csv = path("out.csv");
     const std::string svg = path("out.svg");
-    const std::vector<std::vector<std::string>> bad{
-        {"--momotaro", "11,4"},
-        {"--dog", "3"},
-        {"--dog", "-1,2"},
-        {"--dog", "4,4,4"},
-        {"--momotaro", "4.5,4"},
-        {"--momotaro", " 4,4"},
-        {"--runs", "-5"},
-        {"--runs", "1000001"},
-        {"--runs", "1e3"},
-        {"--runs", "99999999999999999999999"},
-        {"--runs", ""},
-        {"--seed", "abc"},
-        {"--seed", "18446744073709551616"},
-        {"--mode", "walk"},
-        {"--frobnicate"},
-        {"extra"},
-        {"--runs"},
-        {"--threads", "0"},
-        {"--svg", "-"},
-        {"--runs", "0", "--svg", svg},
-        {"--runs", "2", "--runs", "3"},
-        {"--csv", svg, "--svg", svg},
-        {"--csv", path("missing/out.csv")},
-        {"--svg", m_folder.string()},
-    };
+    const std::vector<std::vector<std::string>> bad{{"--momotaro", "11,4"},
+                                                    {"--dog", "3"},
+                                                    {"--dog", "4,4,4"},
+                                                    {"--momotaro", " 4,4"},
+                                                    {"--runs", "-5"},
+                                                    {"--runs", "1000001"},
+                                                    {"--runs", ""},
+                                                    {"--seed", "18446744073709551616"},
+                                                    {"--mode", "walk"},
+                                                    {"--frobnicate"},
+                                                    {"extra"},
+                                                    {"--runs"},
+                                                    {"--threads", "0"},
+                                                    {"--svg", "-"},
+                                                    {"--runs", "0", "--svg", svg},
+                                                    {"--runs", "2", "--runs", "3"},
+                                                    {"--csv", svg, "--svg", svg},
+                                                    {"--csv", path("missing/out.csv")},
+                                                    {"--svg", m_folder}};
     for (auto arguments : bad) {
-        const std::string shown = ::testing::PrintToString(arguments);
+        const std::string shown = testing::PrintToString(arguments);
         // A CSV file is asked for every time, and must not appear.
         if (std::find(arguments.begin(), arguments.end(), "--csv") == arguments.end())
             arguments.insert(arguments.begin(), {"--csv", csv});
@@ -234,68 +155,37 @@ TEST_F(ProgramTest, BadArgumentsAreRefusedWithOneLineAndNothingWritten)
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << shown << r.err;
         EXPECT_TRUE(r.err.starts_with("perne-stats: ")) << r.err;
         EXPECT_TRUE(r.out.empty()) << shown;
-        EXPECT_TRUE(folderContents().empty()) << shown;
+        EXPECT_EQ(files(), 0) << shown;
     }
 }
 
-TEST_F(ProgramTest, HelpIsInJapaneseAndEnglish)
+// Both histograms on one chart: per mode a group of bars in its colour, one bar per count
+// some run had, as tall as its share of the runs, and a dashed line at the exact mean.
+TEST(Chart, IsWellFormedAndHoldsBothHistograms)
 {
-    const Result r = run({"--help"});
-    EXPECT_EQ(r.status, kExitOk);
-    EXPECT_NE(r.out.find("使い方: perne-stats"), std::string::npos);
-    EXPECT_NE(r.out.find("Usage: perne-stats"), std::string::npos);
-    EXPECT_NE(r.out.find("--momotaro X,Y"), std::string::npos);
-}
-
-TEST_F(ProgramTest, TheChartIsWellFormedAndHoldsBothHistograms)
-{
-    const std::string svg = path("chart.svg");
-    const std::string csv = path("chart.csv");
-    const Result r =
-        run({"--runs", "30", "--seed", "5", "--svg", svg, "--csv", csv, "--momotaro", "4,5"});
-    ASSERT_EQ(r.status, kExitOk) << r.err;
-    const std::string chart = slurp(svg);
-    std::string why;
-    EXPECT_TRUE(wellFormedXml(chart, why)) << why;
-    EXPECT_TRUE(chart.starts_with("<?xml"));
-    EXPECT_NE(chart.find("IPAPGothic"), std::string::npos);
-    EXPECT_NE(chart.find("ペルネ回数の分布"), std::string::npos);
-    EXPECT_NE(chart.find("1回の実験でのペルネ回数"), std::string::npos);
-
-    const std::vector<std::string> rows = split(slurp(csv), '\n');
-    ASSERT_EQ(rows.size(), 4u); // header, two rows, and the final newline
-    EXPECT_EQ(rows[0], "mode,momotaro_x,momotaro_y,dog_x,dog_y,ticks_per_timer,exact_mean,"
-                       "exact_p_meet,exact_first_meeting_s,exact_moves,"
-                       "exact_meetings_per_100_moves,runs,mean,sd,ci95_low,ci95_high,min,max");
-    EXPECT_TRUE(rows[3].empty());
-    for (std::size_t row = 1; row <= 2; ++row) {
-        const std::vector<std::string> cells = split(rows[row], ',');
-        ASSERT_EQ(cells.size(), 18u) << rows[row];
-        EXPECT_EQ(cells[0], row == 1 ? "both" : "dog");
-        EXPECT_EQ(std::vector<std::string>(cells.begin() + 1, cells.begin() + 6),
-                  (std::vector<std::string>{"4", "5", "6", "4", std::to_string(ticksPerTimer())}));
-        EXPECT_EQ(cells[11], "30");
-        EXPECT_LE(std::stod(cells[14]), std::stod(cells[12]));
-        EXPECT_GE(std::stod(cells[15]), std::stod(cells[12]));
-        EXPECT_LE(std::stoi(cells[16]), std::stoi(cells[17]));
-    }
-    EXPECT_EQ(std::stod(split(rows[2], ',')[6]),
-              exactValues(Mode::Dog, {{4, 5}, {6, 4}}, ticksPerTimer()).meanMeetings);
-
-    // One group of bars per mode, one bar per count that some run had.
-    for (const auto &[colour, row] :
-         {std::pair{"#D55E00", rows[1]}, std::pair{"#0072B2", rows[2]}}) {
-        const std::size_t group = chart.find(std::string("<g fill=\"") + colour + "\">");
+    ASSERT_FALSE(wellFormed("<svg><g></svg>"));
+    ASSERT_FALSE(wellFormed("<svg>a & b</svg>"));
+    Report report;
+    report.modes = {{Mode::Both, {}, {}, summarize({{0, 0}, {2, 1}, {2, 1}, {2, 1}})},
+                    {Mode::Dog, {}, {}, summarize({{1, 1}, {1, 1}, {3, 1}, {3, 1}})}};
+    report.modes[0].exact.meanMeetings = 2.5;
+    report.modes[1].exact.meanMeetings = 1.5;
+    const std::string svg = formatSvg(report);
+    EXPECT_TRUE(wellFormed(svg));
+    for (const auto &[colour, shares] : {std::pair{"#D55E00", std::vector{1.0, 3.0}},
+                                         std::pair{"#0072B2", std::vector{2.0, 2.0}}}) {
+        const std::size_t group = svg.find(std::string("<g fill=\"") + colour + "\">");
         ASSERT_NE(group, std::string::npos) << colour;
-        const std::string bars = chart.substr(group, chart.find("</g>", group) - group);
-        const std::vector<std::string> cells = split(row, ',');
-        const int spread = std::stoi(cells[17]) - std::stoi(cells[16]);
-        EXPECT_GE(occurrences(bars, "<rect"), 2u);
-        EXPECT_LE(occurrences(bars, "<rect"), static_cast<std::size_t>(spread + 1));
-        // The exact mean is marked with a dashed line in the mode's colour.
-        EXPECT_EQ(occurrences(chart, std::string("stroke=\"") + colour +
-                                         "\" stroke-width=\"5\" "
-                                         "stroke-dasharray"),
-                  1u);
+        const std::string bars = svg.substr(group, svg.find("</g>", group) - group);
+        std::vector<double> heights;
+        for (auto at = bars.find("height=\""); at != std::string::npos;
+             at = bars.find("height=\"", at + 1))
+            heights.push_back(std::stod(bars.substr(at + 8)));
+        ASSERT_EQ(heights.size(), shares.size()) << colour;
+        EXPECT_NEAR(heights[1] / heights[0], shares[1] / shares[0], 0.01) << colour;
+        EXPECT_NE(svg.find(std::string("stroke=\"") + colour + "\" stroke-width=\"5\" " +
+                           "stroke-dasharray"),
+                  std::string::npos)
+            << colour;
     }
 }
