@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target perne
+cmake --build build --target perne perne-stats
 exec build/app/perne "$@"
