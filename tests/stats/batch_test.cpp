@@ -54,17 +54,17 @@ TEST(Batch, TheExactRunIsAsLongAsASimulatedOne)
     }
 }
 
-// Counts 2, 4, 4, 6 (sd sqrt(8/3)); first meetings in periods 5, 10 and 15 (1, 2, 3 s) and
+// Counts 1, 3, 3, 5 (sd sqrt(8/3)); first meetings in periods 5, 10 and 15 (1, 2, 3 s) and
 // one run without any. One run has no spread.
 TEST(Summary, OfRunsWorkedOutByHand)
 {
-    const Summary s = summarize({{2, 5}, {4, 10}, {4, 0}, {6, 15}});
+    const Summary s = summarize({{1, 5}, {3, 10}, {3, 0}, {5, 15}});
     const double half = 1.959964 * std::sqrt(8.0 / 3.0) / 2.0;
-    EXPECT_DOUBLE_EQ(s.mean, 4.0);
-    EXPECT_NEAR(*s.ciLow, 4.0 - half, 1e-6);
-    EXPECT_NEAR(*s.ciHigh, 4.0 + half, 1e-6);
-    EXPECT_EQ(std::pair(s.min, s.max), std::pair(2, 6));
-    EXPECT_EQ(s.histogram, (std::vector<long long>{0, 0, 1, 0, 2, 0, 1}));
+    EXPECT_DOUBLE_EQ(s.mean, 3.0);
+    EXPECT_NEAR(*s.ciLow, 3.0 - half, 1e-6);
+    EXPECT_NEAR(*s.ciHigh, 3.0 + half, 1e-6);
+    EXPECT_EQ(std::pair(s.min, s.max), std::pair(1, 5));
+    EXPECT_EQ(s.histogram, (std::vector<long long>{0, 1, 0, 2, 0, 1}));
     EXPECT_EQ(s.runsWithMeeting, 3);
     EXPECT_NEAR(*s.firstMeetingSeconds, 2.0, 1e-12);
 

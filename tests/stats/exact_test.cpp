@@ -127,8 +127,8 @@ TEST(ExactValues, AgreeWithEveryRunOfTheRealHandlers)
 // Without a time limit. Only the dog: a run long enough to leave no chance of never meeting
 // has the same mean first meeting. Both modes: with p the chance to meet within the
 // 180-second run and C the mean first meeting of those runs, the unlimited expectation U
-// gives (U - p C) / (1 - p) for the runs the limit cut off, which meet after it, and
-// (by the time the walk forgets its start) within about U more.
+// gives (U - p C) / (1 - p) for the runs the limit cut off: they meet after it, and (the
+// walk having long forgotten its start by then) well within 2 U more.
 TEST(UnlimitedFirstMeeting, AgreesWithLongRunsAndWithTheRunsTheLimitCutsOff)
 {
     const StartingPoints corner{{10, 10}, {0, 0}};
