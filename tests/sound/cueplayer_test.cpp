@@ -24,7 +24,7 @@ private slots:
         QCOMPARE(player.locate("pinpon.wav"), QUrl("qrc:/assets/pinpon.wav"));
         QVERIFY(QFile::copy(":/assets/logoff.wav", "pinpon.wav"));
         QCOMPARE(player.locate("pinpon.wav"), QUrl::fromLocalFile(here.filePath("pinpon.wav")));
-        for (const char *unknown : {"", "chime.wav", "sounds/logoff.wav"})
+        for (const char *unknown : {"", "chime.wav", "../assets/logoff.wav"})
             QVERIFY2(player.locate(unknown).isEmpty(), unknown);
         QDir::setCurrent(old);
     }

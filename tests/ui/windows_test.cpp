@@ -188,7 +188,9 @@ private slots:
         h.click(5);
         QCOMPARE(h.enabled(), QStringLiteral("E--E--"));
         QCOMPARE(h.cues.played, (std::vector<std::string>{"pinpon.wav", "pinpon.wav"}));
-        QTRY_VERIFY(!h.label("Label4")->text().isEmpty()); // the real timers tick
+        // The real timers tick on their own, each stepping its walker.
+        QTRY_VERIFY(h.label("Label1")->text() != QStringLiteral("犬: x= 6  y= 4") &&
+                    h.label("Label2")->text() != QStringLiteral("桃太郎: x= 4  y= 4"));
         for (int i = 0; i < 2000 && h.period(); ++i) {
         }
         QCOMPARE(h.label("Label4")->text(), QStringLiteral(" 180 / 180 秒"));
@@ -204,6 +206,7 @@ private slots:
         h.setUp(3, {"2", "3", "8", "9"});
         h.click(5);
         h.period();
+        QCOMPARE(h.label("Label2")->text(), QStringLiteral("桃太郎: x= 2  y= 3")); // waits alone
         QStringList before = h.seen();
         std::vector<std::string> cues = h.cues.played;
         h.click(1);
@@ -277,14 +280,16 @@ private slots:
             "　　３．桃太郎と犬は、各格子点において、動き１回につき、縦か横か斜|12|#0000ff",
             "　　　　めの１目盛りだけ進み、進んだ格子点ごとに方向を判断する。|12|#0000ff"};
         QCOMPARE(printed(form->conditionsBox()), conditions);
-        const int firstTop = form->problemBox()->lines().at(1).top;
+        // Line tops: the first empty line is shorter than the 12-point ones after it.
+        auto tops = [form](int i) { return form->problemBox()->lines().at(i).top; };
+        QVERIFY(tops(0) == 0 && tops(1) < tops(2) - tops(1));
 
         problem[0] = conditions[0] = QStringLiteral("|12|#000000");
         form->hide();
         form->show();
         QCOMPARE(printed(form->problemBox()), problem);
         QCOMPARE(printed(form->conditionsBox()), conditions);
-        QVERIFY(form->problemBox()->lines().at(1).top > firstTop);
+        QVERIFY(tops(0) == 0 && tops(1) == tops(2) - tops(1));
     }
 
     // The real dialogs behind the seams: No is false, Cancel is empty text. (Their default
