@@ -35,8 +35,6 @@ public:
 
     // The source of the cue started last, or an empty URL after a cue that was not found.
     QUrl currentSource() const;
-    // How many distinct files have been loaded so far.
-    int loadedCount() const { return static_cast<int>(m_effects.size()); }
 
 private:
     QSoundEffect *effectFor(const QUrl &source);

@@ -59,7 +59,6 @@ public:
 
     // The problem window; null until "問題へ" first shows it.
     Form2 *problemWindow() const { return m_form2.get(); }
-    const RunController &run() const { return *m_run; }
     QTimer &timer(Timer t) { return t == Timer::Timer1 ? m_timer1 : m_timer2; }
     // The widget whose client area a design table's container names.
     QWidget *clientArea(const char *container);

@@ -37,7 +37,6 @@ public:
     QColor foreColour() const { return m_colour; }
 
     const QList<PrintedLine> &lines() const { return m_lines; }
-    int printPosition() const { return m_printY; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
