@@ -210,10 +210,9 @@ private slots:
         QStringList before = h.seen();
         std::vector<std::string> cues = h.cues.played;
         h.click(1);
-        QVERIFY(!h.form.close());
+        QVERIFY(!h.form.close() && h.form.isVisible());
         QCOMPARE(h.confirmation.asked, QStringList(2, "ペルネ実験|終了していいですか？"));
         QCOMPARE(h.seen(), before);
-        QVERIFY(h.form.isVisible());
         cues.insert(cues.end(), 2, "endpinpon.wav");
         QCOMPARE(h.cues.played, cues);
         QVERIFY(h.period()); // the run goes on
@@ -231,8 +230,7 @@ private slots:
         h.click(6);
         QCOMPARE(h.form.problemWindow(), problem);
         QTest::mouseClick(problem->findChild<QPushButton *>("Command1"), Qt::LeftButton);
-        QVERIFY(!problem->close());
-        QVERIFY(problem->isVisible());
+        QVERIFY(!problem->close() && problem->isVisible());
         QCOMPARE(h.problemCues.played,
                  (std::vector<std::string>{"pinpon.wav", "endpinpon.wav", "endpinpon.wav"}));
         QCOMPARE(h.ended, 0);
