@@ -14,7 +14,8 @@ namespace {
 long long runToTheEnd(HeadlessSimulation &sim)
 {
     long long periods = 0;
-    while (sim.window.timerEnabled(Timer::Timer1) && sim.window.timerEnabled(Timer::Timer2)) {
+    while (periods < 2000 && sim.window.timerEnabled(Timer::Timer1) &&
+           sim.window.timerEnabled(Timer::Timer2)) {
         EXPECT_TRUE(sim.driver.advance());
         ++periods;
     }
@@ -79,15 +80,4 @@ TEST(HeadlessRun, ARefusedSetupStartsNothingAndLeavesNoAnswersForTheNextOne)
     ASSERT_TRUE(sim.setUpAndStart(RunState::DogWalking, {1, 2}, {3, 4}));
     EXPECT_EQ(sim.controller.state().momotaro.start, (Point{1, 2}));
     EXPECT_EQ(sim.controller.state().dog.start, (Point{3, 4}));
-}
-
-TEST(HeadlessRun, TheSameSeedReplaysTheSameRun)
-{
-    HeadlessSimulation a(99), b(99);
-    ASSERT_TRUE(a.setUpAndStart(RunState::BothWalking, {4, 4}, {6, 4}));
-    ASSERT_TRUE(b.setUpAndStart(RunState::BothWalking, {4, 4}, {6, 4}));
-    a.driver.runUntilStopped();
-    b.driver.runUntilStopped();
-    EXPECT_EQ(a.controller.state().meetingCount, b.controller.state().meetingCount);
-    EXPECT_EQ(a.controller.state().dog.current, b.controller.state().dog.current);
 }

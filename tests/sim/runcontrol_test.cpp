@@ -13,17 +13,12 @@ using perne::test::Rig;
 
 TEST(Load, HidesTheSpritesAndDisablesStartAndStop)
 {
-    test::RecordingWindow window;
-    test::RecordingPrompter prompter(window);
-    test::ScriptedClock clock;
-    test::ScriptedRandom random;
-    RunController controller(window, prompter, window, clock, random);
-    controller.load();
-    EXPECT_EQ(window.take(),
+    Rig r; // loads
+    EXPECT_EQ(r.window.take(),
               (Lines{"Picture2 hidden", "Picture3 hidden", "Command4 off", "Command5 off"}));
-    EXPECT_EQ(controller.state().runState, RunState::Idle);
-    EXPECT_EQ(controller.state().meetingCount, 0);
-    EXPECT_EQ(enabling(window), "++--+ --");
+    EXPECT_EQ(r.controller.state().runState, RunState::Idle);
+    EXPECT_EQ(r.controller.state().meetingCount, 0);
+    EXPECT_EQ(enabling(r.window), "++--+ --");
 }
 
 TEST(Setup, FourAcceptedAnswersPlaceTheWalkersAndLeaveOnlyStart)
