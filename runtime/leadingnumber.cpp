@@ -24,7 +24,7 @@ char32_t decode(std::string_view text, std::size_t &pos)
     if (lead >= 0xF0 && lead <= 0xF4) {
         extra = 3;
         code = lead & 0x07u;
-    } else if (lead >= 0xE0) {
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
         extra = 2;
         code = lead & 0x0Fu;
     } else if (lead >= 0xC2 && lead <= 0xDF) {
@@ -42,6 +42,12 @@ char32_t decode(std::string_view text, std::size_t &pos)
             return lead;
         }
         code = (code << 6) | (next & 0x3Fu);
+    }
+    // Overlong forms and surrogates are malformed too: "\xE0\x80\xB5" is not a '5'.
+    constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+    if (code < kShortest[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        ++pos;
+        return lead;
     }
     pos += extra + 1;
     return code;

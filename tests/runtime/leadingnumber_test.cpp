@@ -71,13 +71,12 @@ TEST(LeadingNumber, BrokenUtf8EndsTheNumberAndNeverReadsPastTheText)
     EXPECT_EQ(leadingNumber("5\xEF\xBC"), 5.0);
     EXPECT_EQ(leadingNumber("5\xEF"), 5.0);
     EXPECT_EQ(leadingNumber("\xC3"), 0.0);
-    EXPECT_EQ(leadingNumber("4\x80"
-                            "5"),
-              4.0);
-    EXPECT_EQ(leadingNumber(std::string_view("6\0"
-                                             "7",
-                                             3)),
-              6.0);
+    EXPECT_EQ(leadingNumber(std::string("4\x80") + "5"), 4.0);
+    EXPECT_EQ(leadingNumber("\xE0\x80\xB5"), 0.0);     // an overlong '5'
+    EXPECT_EQ(leadingNumber("\xF0\x8F\xBC\x95"), 0.0); // an overlong full-width 5
+    EXPECT_EQ(leadingNumber("\xFF\xBC\x95"), 0.0);
+    EXPECT_EQ(leadingNumber("\xED\xBF\x95"), 0.0); // a surrogate
+    EXPECT_EQ(leadingNumber(std::string("6\0", 2) + "7"), 6.0);
 }
 
 // Beyond a double's range the reading saturates so that callers can refuse it.
