@@ -10,11 +10,10 @@
 
 namespace perne {
 
-RunController::RunController(Controls &controls, Prompter &prompter, CueDevice &cues,
-                             Clock &clock, RandomSource &random)
+RunController::RunController(Controls &controls, Prompter &prompter, CueDevice &cues, Clock &clock,
+                             RandomSource &random)
     : m_controls(controls), m_prompter(prompter), m_cues(cues), m_clock(clock), m_random(random)
-{
-}
+{}
 
 void RunController::load()
 {

@@ -34,8 +34,14 @@ using MeetingCount = std::int16_t;
 // 1..8: right, down-right, down, down-left, left, up-left, up, up-right (y grows downwards).
 using StepDirection = int;
 
-constexpr bool isWalking(RunState s) { return s == RunState::BothWalking || s == RunState::DogWalking; }
-constexpr bool isMeetingPending(RunState s) { return s == RunState::BothMet || s == RunState::DogMet; }
+constexpr bool isWalking(RunState s)
+{
+    return s == RunState::BothWalking || s == RunState::DogWalking;
+}
+constexpr bool isMeetingPending(RunState s)
+{
+    return s == RunState::BothMet || s == RunState::DogMet;
+}
 
 // One step in direction d, each axis clamped to the lattice on its own: at an edge a
 // diagonal step outward slides along the edge, a straight one stays put. A direction
