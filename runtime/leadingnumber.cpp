@@ -69,7 +69,10 @@ char toAscii(char32_t c)
     return c < 0x80 ? static_cast<char>(c) : '\x01';
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // from_chars reports a value beyond double's range without saying which way it went;
 // the decimal order of magnitude tells overflow (infinity) from underflow (zero).

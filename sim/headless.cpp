@@ -80,8 +80,7 @@ bool WindowModel::timerEnabled(Timer timer) const
 
 ScriptedPrompter::ScriptedPrompter(std::vector<std::string> answers)
     : m_answers(answers.begin(), answers.end())
-{
-}
+{}
 
 void ScriptedPrompter::push(std::string answer)
 {
@@ -105,8 +104,7 @@ void CountingCues::PlayCue(std::string_view fileName)
 HeadlessDriver::HeadlessDriver(RunController &controller, WindowModel &window,
                                SimulatedClock &clock)
     : m_controller(controller), m_window(window), m_clock(clock)
-{
-}
+{}
 
 bool HeadlessDriver::advance()
 {
