@@ -1,0 +1,287 @@
+// The run logic driven one handler at a time through small fakes: a window that writes each
+// call as one line, compared with a short list of expected lines, the scripted prompter, the
+// simulated clock, and draws chosen by direction. Then whole headless runs.
+
+#include "coordinateanswer.h"
+#include "headless.h"
+#include "random.h"
+#include "texts.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <deque>
+#include <optional>
+
+using namespace perne;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Keeps what the window shows in a WindowModel and writes each call as one line:
+// Label4 " 12 / 180 秒", Picture2 at 3,4, Picture3 off (hidden), Command5 on, cue logoff.wav.
+class RecordingWindow final : public Controls, public CueDevice
+{
+public:
+    void setCaption(Label l, const std::string &t) override { record(&Controls::setCaption, l, t); }
+    void setSpriteVisible(Sprite s, bool v) override { record(&Controls::setSpriteVisible, s, v); }
+    void moveSprite(Sprite s, Point p) override { record(&Controls::moveSprite, s, p); }
+    void setButtonEnabled(Button b, bool v) override { record(&Controls::setButtonEnabled, b, v); }
+    void setTimerEnabled(Timer t, bool v) override { record(&Controls::setTimerEnabled, t, v); }
+    void PlayCue(std::string_view file) override { lines.push_back("cue " + std::string(file)); }
+
+    WindowModel model;
+    Lines lines;
+
+private:
+    template <typename Control, typename Arg, typename Value>
+    void record(void (Controls::*set)(Control, Arg), Control c, const Value &v)
+    {
+        (model.*set)(c, v);
+        lines.push_back(std::string(name(c)) + ' ' + text(v));
+    }
+    static std::string text(bool on) { return on ? "on" : "off"; }
+    static std::string text(Point p)
+    {
+        return "at " + std::to_string(p.x) + ',' + std::to_string(p.y);
+    }
+    static std::string text(const std::string &s) { return '"' + s + '"'; }
+};
+
+// Command2..Command6, then Timer1 and Timer2, enabled (+) or not (-): "++--+ --" after load.
+std::string enabling(const WindowModel &w)
+{
+    std::string s;
+    for (int b = 0; b < 5; ++b)
+        s += w.buttonEnabled(static_cast<Button>(b)) ? '+' : '-';
+    return s + ' ' + (w.timerEnabled(Timer::Timer1) ? '+' : '-') +
+           (w.timerEnabled(Timer::Timer2) ? '+' : '-');
+}
+
+// The run logic on the recording window, the scripted prompter and the simulated clock; its
+// draws give the directions queued in `directions`.
+struct Rig final : RandomSource
+{
+    RecordingWindow window;
+    ScriptedPrompter prompter;
+    SimulatedClock clock;
+    std::deque<int> directions;
+    RunController controller{window, prompter, window, clock, *this};
+    HeadlessDriver driver{controller, window.model, clock};
+
+    Rig() { controller.load(); }
+    // Loaded, set up with these answers through the mode button and started.
+    Rig(RunState mode, Point momotaro, Point dog) : Rig()
+    {
+        for (const int v : {momotaro.x, momotaro.y, dog.x, dog.y})
+            prompter.push(std::to_string(v));
+        mode == RunState::BothWalking ? controller.command2Click() : controller.command3Click();
+        controller.command5Click();
+        take();
+    }
+    void reseed(float) override {}
+    double next() override
+    {
+        const int d = directions.at(0); // a draw nobody queued throws and fails the test
+        directions.pop_front();
+        return (d - 0.5) / kDirectionCount;
+    }
+    Lines take() { return std::exchange(window.lines, {}); }
+    // One timer period whose ticks draw these directions in turn; returns its lines.
+    Lines period(std::deque<int> queued)
+    {
+        directions = std::move(queued);
+        driver.advance();
+        EXPECT_TRUE(directions.empty()) << "every tick draws, stepping or not";
+        return take();
+    }
+    std::string enabled() const { return enabling(window.model); }
+};
+
+} // namespace
+
+TEST(CoordinateAnswer, IsAcceptedInZeroToTenAndRoundedHalfToEven)
+{
+    const std::string thousandDigits(1000, '7');
+    const std::pair<std::string, std::optional<int>> cases[] = {
+        {"10", 10},     {"10.4", {}},         {"-0.4", {}}, {"0.5", 0},  {"1.5", 2},
+        {"2.5", 2},     {"   ", 0},           {"7x", 7},    {"abc", 0},  {"", {}},
+        {"５", 5},      {"１０", 10},         {"－１", {}}, {"　３", 3}, {"1e400", {}},
+        {"-1e999", {}}, {thousandDigits, {}},
+    };
+    for (const auto &[text, accepted] : cases)
+        EXPECT_EQ(acceptCoordinate(text), accepted) << '"' << text << '"';
+}
+
+// The enabling table row by row through the handlers, with the whole effect of load, an
+// accepted setup, Start and Stop.
+TEST(RunControl, EnablingFollowsEveryEventOfARunAndItsRestarts)
+{
+    Rig r;
+    EXPECT_EQ(r.take(), (Lines{"Picture2 off", "Picture3 off", "Command4 off", "Command5 off"}));
+    for (const char *answer : {"4", "3", "6", "9"})
+        r.prompter.push(answer);
+    r.controller.command2Click();
+    EXPECT_EQ(r.take(),
+              (Lines{"cue pinpon.wav", "Label3 \"ペルネ回数＝ 0\"", "Picture2 on", "Picture3 on",
+                     "Picture2 at 6,9", "Picture3 at 4,3", "Label1 \"犬: x= 6  y= 9\"",
+                     "Label2 \"桃太郎: x= 4  y= 3\"", "Command2 off", "Command3 off",
+                     "Command4 off", "Command5 on", "Command6 off", "Label4 \"\""}));
+    r.controller.command5Click();
+    EXPECT_EQ(r.take(),
+              (Lines{"cue pinpon.wav", "Timer1 on", "Timer2 on", "Command4 on", "Command5 off"}));
+    EXPECT_EQ(r.period({1, 1}),
+              (Lines{"Label4 \" 0 / 180 秒\"", "Picture2 on", "Picture2 at 7,9",
+                     "Label1 \"犬: x= 7  y= 9\"", "Label4 \" 0 / 180 秒\"", "Picture3 on",
+                     "Picture3 at 5,3", "Label2 \"桃太郎: x= 5  y= 3\""}));
+    r.controller.command4Click();
+    EXPECT_EQ(r.take(), (Lines{"cue pinpon.wav", "Command2 on", "Command3 on", "Command4 off",
+                               "Command6 on", "Timer1 off", "Timer2 off"}));
+}
+
+// A refused or cancelled answer at any prompt ends the setup there: the answers this attempt
+// already accepted stay stored, and only Command6 is enabled.
+TEST(RunControl, ARefusedOrCancelledAnswerKeepsTheAcceptedValuesAndOnlyEnablesCommand6)
+{
+    for (const char *bad : {"", "11", "-1"}) {
+        for (std::size_t at = 0; at < 4; ++at) {
+            SCOPED_TRACE(std::string(bad) + " at prompt " + std::to_string(at + 1));
+            Rig r(RunState::BothWalking, {1, 2}, {3, 4});
+            r.controller.command4Click();
+            r.take();
+            for (std::size_t i = 0; i < 4; ++i)
+                r.prompter.push(i == at ? bad : std::to_string(7 + i));
+            r.controller.command3Click();
+            EXPECT_EQ(r.take(), (Lines{"cue pinpon.wav", "Command6 on"}));
+            EXPECT_EQ(r.prompter.pending(), 3 - at) << "no prompt after the refused one";
+            const WalkState &s = r.controller.state();
+            const int starts[] = {s.momotaro.start.x, s.momotaro.start.y, s.dog.start.x,
+                                  s.dog.start.y};
+            for (std::size_t i = 0; i < 4; ++i)
+                EXPECT_EQ(starts[i], i < at ? 7 + i : 1 + i) << "start value " << i + 1;
+        }
+    }
+}
+
+// Momotaro's tick only refreshes the time and shows Picture3, and resets the dog's meeting
+// with his starting point, moving nothing. Exactly 180 s is not past the limit; the first
+// tick past it shows 180, stops its own timer and still steps, and a meeting it makes counts.
+TEST(Ticks, InOneWalkerModeMomotaroStandsStillAndEachTimerStopsAtTheLimit)
+{
+    Rig r(RunState::DogWalking, {4, 4}, {6, 4});
+    EXPECT_EQ(r.period({5, 1}),
+              (Lines{"Label4 \" 0 / 180 秒\"", "Picture2 on", "Picture2 at 5,4",
+                     "Label1 \"犬: x= 5  y= 4\"", "Label4 \" 0 / 180 秒\"", "Picture3 on"}));
+    EXPECT_EQ(r.period({5, 1}), (Lines{"Label4 \" 0 / 180 秒\"", "Picture2 on", "Picture2 at 4,4",
+                                       "Label1 \"犬: x= 4  y= 4\"", "Label3 \"ペルネ回数＝ 1\"",
+                                       "Label4 \" 0 / 180 秒\"", "Picture3 on", "cue logoff.wav"}));
+    r.clock.advancePeriods(897);
+    r.period({5, 1}); // at 180 s exactly
+    EXPECT_EQ(r.enabled(), "--+-- ++");
+    EXPECT_EQ(
+        r.period({5, 1}),
+        (Lines{"Label4 \" 180 / 180 秒\"", "Timer1 off", "Command4 off", "Command2 on",
+               "Command3 on", "Picture2 on", "Picture2 at 4,4", "Label1 \"犬: x= 4  y= 4\"",
+               "Label3 \"ペルネ回数＝ 2\"", "Label4 \" 180 / 180 秒\"", "Timer2 off",
+               "Command4 off", "Command2 on", "Command3 on", "Picture3 on", "cue logoff.wav"}));
+    EXPECT_EQ(r.enabled(), "++--- --");
+    r.controller.command3Click(); // cancelled: after the limit Command6 comes back only so
+    EXPECT_EQ(r.enabled(), "++--+ --");
+}
+
+// Only landing on the other walker's point is a meeting: not swapping places, not sharing a
+// starting point; from one point a step the clamp cancels is one.
+TEST(Ticks, OnlyLandingOnTheOtherWalkersPointIsAMeeting)
+{
+    Rig swap(RunState::BothWalking, {5, 5}, {4, 4});
+    swap.period({1, 6}); // the dog to 5,4, Momotaro to 4,4
+    swap.period({3, 7}); // the dog to 5,5: swapped; Momotaro on to 4,3
+    EXPECT_EQ(swap.controller.state().dog.current, (Point{5, 5}));
+    EXPECT_EQ(swap.controller.state().meetingCount, 0);
+
+    Rig same(RunState::BothWalking, {0, 0}, {0, 0});
+    EXPECT_EQ(same.controller.state().meetingCount, 0);
+    same.period({5, 1}); // the dog stays at 0,0: a meeting; Momotaro's tick resets onto 0,0
+    same.period({1, 3}); // the dog to 1,0, Momotaro to 0,1
+    EXPECT_EQ(same.controller.state().meetingCount, 1);
+}
+
+// Only a run the limit no longer ends (its clock stands still here) can count so far.
+TEST(Ticks, MeetingCountStopsAt32767AndTheRunGoesOn)
+{
+    Rig r(RunState::DogWalking, {5, 5}, {4, 5});
+    for (int i = 0; i < 32767 + 2; ++i) {
+        r.directions = {1, 1};
+        r.controller.timer1Tick(); // onto Momotaro
+        r.controller.timer2Tick(); // the reset
+    }
+    EXPECT_EQ(r.controller.state().meetingCount, 32767);
+    EXPECT_EQ(r.enabled(), "--+-- ++");
+}
+
+// The 900th period reads exactly 180 s, so each timer ticks 901 times, also in a run that
+// crosses midnight. Every meeting but one on the very last tick is reset with its cue.
+TEST(HeadlessRun, A180SecondRunInEachModeEndsAtTheLimitWithItsMeetingsReset)
+{
+    for (const RunState mode : {RunState::BothWalking, RunState::DogWalking}) {
+        for (const double start : {36000.0, 86400.0 - 90.0}) {
+            SCOPED_TRACE(std::to_string(static_cast<int>(mode)) + " from " + std::to_string(start));
+            HeadlessSimulation sim(20261206, start);
+            EXPECT_FALSE(sim.setUpAndStart(mode, {11, 4}, {6, 4})); // refused, leaves no answers
+            ASSERT_TRUE(sim.setUpAndStart(mode, {4, 4}, {6, 4}));
+            EXPECT_EQ(sim.driver.runUntilStopped(2000), 901);
+            EXPECT_EQ(sim.window.caption(Label::Label4), " 180 / 180 秒");
+            EXPECT_EQ(enabling(sim.window), "++--- --");
+
+            const WalkState &s = sim.controller.state();
+            EXPECT_GT(s.meetingCount, 0) << "with this seed the walkers meet";
+            const auto &cues = sim.cues.played;
+            EXPECT_EQ(std::count(cues.begin(), cues.end(), cue::kMeeting),
+                      s.meetingCount - (isMeetingPending(s.runState) ? 1 : 0));
+            const Point momotaro = sim.window.sprite(Sprite::Picture3).position;
+            EXPECT_TRUE(mode == RunState::BothWalking || momotaro == (Point{4, 4}));
+        }
+    }
+}
+
+// Each row: a point and where directions 1..8 take it; a direction outside them stays. The
+// corners and edges fix every direction's offsets too.
+TEST(Step, GoesClockwiseFromTheRightAndAtTheEdgeKeepsOnlyTheInBoundsPart)
+{
+    const std::pair<Point, std::array<Point, 8>> rows[] = {
+        {{0, 0}, {{{1, 0}, {1, 1}, {0, 1}, {0, 1}, {0, 0}, {0, 0}, {0, 0}, {1, 0}}}},
+        {{10, 10}, {{{10, 10}, {10, 10}, {10, 10}, {9, 10}, {9, 10}, {9, 9}, {10, 9}, {10, 9}}}},
+        {{0, 5}, {{{1, 5}, {1, 6}, {0, 6}, {0, 6}, {0, 5}, {0, 4}, {0, 4}, {1, 4}}}},
+        {{5, 10}, {{{6, 10}, {6, 10}, {5, 10}, {4, 10}, {4, 10}, {4, 9}, {5, 9}, {6, 9}}}},
+    };
+    for (const auto &[from, to] : rows)
+        for (int d = 0; d <= 9; ++d)
+            EXPECT_EQ(step(from, d), d >= 1 && d <= 8 ? to[d - 1] : from)
+                << from.x << ',' << from.y << " direction " << d;
+}
+
+// The ticks reseed from the clock before every draw, the two timers often from one reading:
+// the directions must still be uniform (fixed seed, chi-square) and a pair independent.
+TEST(Directions, DrawnAsTheTicksDoAreUniformAndTwoReseedsFromOneReadingDoNotRepeat)
+{
+    MixingRandom random(20261206);
+    std::array<int, 8> counts{};
+    int pairsAlike = 0;
+    for (int i = 0; i < 40000; ++i) {
+        StepDirection pair[2];
+        for (StepDirection &d : pair) {
+            random.reseed(36000.0f + 0.2f * static_cast<float>(i));
+            d = directionFromDraw(random.next());
+            ++counts.at(d - 1);
+        }
+        pairsAlike += pair[0] == pair[1];
+    }
+    double chiSquare = 0.0;
+    for (const int c : counts)
+        chiSquare += (c - 10000.0) * (c - 10000.0) / 10000.0; // 80000 draws, 10000 expected each
+    EXPECT_LT(chiSquare, 30.0);                               // 7 degrees of freedom: p < 0.0002
+    // Independent pairs agree one time in eight: 5000 expected, sd about 66.
+    EXPECT_NEAR(pairsAlike, 5000, 400);
+}
