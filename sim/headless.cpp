@@ -78,10 +78,6 @@ bool WindowModel::timerEnabled(Timer timer) const
     return m_timers[index(timer)];
 }
 
-ScriptedPrompter::ScriptedPrompter(std::vector<std::string> answers)
-    : m_answers(answers.begin(), answers.end())
-{}
-
 void ScriptedPrompter::push(std::string answer)
 {
     m_answers.push_back(std::move(answer));

@@ -62,7 +62,6 @@ class ScriptedPrompter final : public Prompter
 {
 public:
     ScriptedPrompter() = default;
-    explicit ScriptedPrompter(std::vector<std::string> answers);
     void push(std::string answer);
     void clear() { m_answers.clear(); }
     std::string ask(const std::string &title, const std::string &prompt,

@@ -38,7 +38,6 @@ public:
     void timer2Tick();
 
     const WalkState &state() const { return m_state; }
-    float startTime() const { return m_startTime; }
 
 private:
     enum class Who { Dog, Momotaro };
