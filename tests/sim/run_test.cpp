@@ -1,6 +1,7 @@
 // The run logic driven one handler at a time through small fakes: a window that writes each
 // call as one line, compared with a short list of expected lines, the scripted prompter, the
-// simulated clock, and draws chosen by direction. Then whole headless runs.
+// simulated clock, and draws chosen by direction. Then whole headless runs, the step tables
+// and the direction draws.
 
 #include "coordinateanswer.h"
 #include "headless.h"
