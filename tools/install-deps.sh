@@ -10,7 +10,7 @@ packages=(
     qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev
     fonts-ipafont-gothic
     xvfb xdotool x11-apps x11-utils imagemagick
-    dpkg-dev gdb bc
+    dpkg-dev file gdb bc
 )
 
 missing=()
