@@ -1,5 +1,6 @@
 #pragma once
 
+#include "design.h"
 #include "seams.h"
 
 #include <QString>
@@ -38,9 +39,5 @@ public:
 private:
     QWidget *m_parent;
 };
-
-// The quit question both windows ask.
-constexpr char kQuitTitle[] = "ペルネ実験";
-constexpr char kQuitQuestion[] = "終了していいですか？";
 
 } // namespace perne

@@ -101,9 +101,9 @@ Form1::Form1(Services services, QWidget *parent) : QWidget(parent), m_services(s
         m_services.endProgram = [] { QCoreApplication::exit(0); };
 
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral(" 【ペルネ実験】"));
+    setWindowTitle(QString::fromUtf8(kForm1Caption));
     setWindowIcon(programIcon());
-    setBackground(this, QColor::fromRgb(kForm1Background));
+    setBackground(this, toQColor(kForm1Background));
     resize(toPixels(kForm1ClientWidth, kForm1ClientHeight));
     buildControls();
 
@@ -161,14 +161,14 @@ void Form1::buildControls()
             m_labels[number] = l;
             w = l;
             if (c.kind == ControlKind::AxisLabel) {
-                l->setFont(designFont(12, QFont::Bold));
+                l->setFont(designFont(kAxisLabelPointSize, QFont::Weight(kAxisLabelWeight)));
                 l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
                 setBackground(l, buttonFace);
             } else {
                 l->setAlignment(Qt::AlignCenter);
                 l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
                 l->setLineWidth(1);
-                setBackground(l, QColor::fromRgb(kValueLabelBackground));
+                setBackground(l, toQColor(kValueLabelBackground));
             }
             break;
         }
@@ -186,11 +186,11 @@ void Form1::buildControls()
         w->raise();
 
     QPalette count = m_labels[3]->palette();
-    count.setColor(QPalette::WindowText, QColor::fromRgb(kMeetingCountColour));
+    count.setColor(QPalette::WindowText, toQColor(kMeetingCountColour));
     m_labels[3]->setPalette(count);
-    m_labels[3]->setFont(designFont(9.75));
+    m_labels[3]->setFont(designFont(kMeetingCountPointSize));
     QPalette elapsed = m_labels[4]->palette();
-    elapsed.setColor(QPalette::WindowText, QColor::fromRgb(kElapsedTimeColour));
+    elapsed.setColor(QPalette::WindowText, toQColor(kElapsedTimeColour));
     m_labels[4]->setPalette(elapsed);
 
     std::sort(tabOrder.begin(), tabOrder.end(),

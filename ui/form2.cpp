@@ -3,10 +3,11 @@
 #include "colours.h"
 #include "cueplayer.h"
 #include "dialogs.h"
-#include "form2layout.h"
+#include "form2design.h"
 #include "printbox.h"
 #include "problemtexts.h"
 #include "texts.h"
+#include "twips.h"
 
 #include <QCloseEvent>
 #include <QPainter>
@@ -29,7 +30,7 @@ Form2::Form2(Services services, QWidget *parent)
     }
 
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral(" 第４回日本数学コンクール問題(1993.8.22)"));
+    setWindowTitle(QString::fromUtf8(kForm2Caption));
     resize(toPixels(kForm2ClientWidth, kForm2ClientHeight));
 
     for (const DesignControl &c : kForm2Controls) {
@@ -78,10 +79,10 @@ void Form2::activate()
     m_picture1->clear();
     m_picture1->print();
     m_picture1->setFontSize(kPrintPointSize);
-    m_picture1->setForeColour(colourNumber(kHeadingColour));
+    m_picture1->setForeColour(toQColor(colourNumber(kHeadingColour)));
     m_picture1->print(QString::fromUtf8(kContestLine));
     m_picture1->print();
-    m_picture1->setForeColour(colourNumber(kTextColour));
+    m_picture1->setForeColour(toQColor(colourNumber(kTextColour)));
     m_picture1->print(QString::fromUtf8(kProblemHeading));
     for (const char *line : kProblemLines)
         m_picture1->print(QString::fromUtf8(line));
@@ -89,12 +90,12 @@ void Form2::activate()
     m_picture2->clear();
     m_picture2->print();
     m_picture2->setFontSize(kPrintPointSize);
-    m_picture2->setForeColour(colourNumber(kHeadingColour));
+    m_picture2->setForeColour(toQColor(colourNumber(kHeadingColour)));
     m_picture2->print(QString::fromUtf8(kConditionsHeading));
-    m_picture2->setForeColour(colourNumber(kConditionColour));
+    m_picture2->setForeColour(toQColor(colourNumber(kConditionColour)));
     for (const char *line : kConditionLines)
         m_picture2->print(QString::fromUtf8(line));
-    m_picture2->setForeColour(colourNumber(kTextColour));
+    m_picture2->setForeColour(toQColor(colourNumber(kTextColour)));
 }
 
 void Form2::command1Click()

@@ -1,5 +1,7 @@
 #include "images.h"
 
+#include "form1design.h"
+
 #include <QPainter>
 
 namespace perne {
@@ -23,14 +25,15 @@ QPixmap loadOr(const QString &resource, QSize size, QColor ground, QColor figure
 
 QPixmap momotaroImage()
 {
-    return loadOr(QStringLiteral(":/assets/momotaro.png"), QSize(33, 36), QColor(0xF0, 0xD0, 0x30),
+    return loadOr(QStringLiteral(":/assets/momotaro.png"),
+                  QSize(kMomotaroImageWidth, kMomotaroImageHeight), QColor(0xF0, 0xD0, 0x30),
                   QColor(0xD0, 0x30, 0x30));
 }
 
 QPixmap dogImage()
 {
-    return loadOr(QStringLiteral(":/assets/dog.png"), QSize(34, 34), QColor(0x40, 0xA0, 0x40),
-                  Qt::white);
+    return loadOr(QStringLiteral(":/assets/dog.png"), QSize(kDogImageWidth, kDogImageHeight),
+                  QColor(0x40, 0xA0, 0x40), Qt::white);
 }
 
 QIcon programIcon()

@@ -12,7 +12,7 @@ PrintBox::PrintBox(QWidget *parent) : QFrame(parent)
 {
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     QPalette p = palette();
-    p.setColor(QPalette::Window, QColor::fromRgb(kPrintBoxBackground));
+    p.setColor(QPalette::Window, toQColor(kPrintBoxBackground));
     setPalette(p);
     setAutoFillBackground(true);
     // The box starts in the font it was given (its window's default).

@@ -6,7 +6,7 @@
 #include "form1.h"
 #include "form1layout.h"
 #include "form2.h"
-#include "form2layout.h"
+#include "form2design.h"
 #include "headless.h"
 #include "printbox.h"
 

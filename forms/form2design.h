@@ -1,12 +1,13 @@
 #pragma once
 
-#include "twips.h"
+#include "design.h"
 
 #include <array>
 
 namespace perne {
 
 // The problem window as designed, in twips.
+constexpr char kForm2Caption[] = " 第４回日本数学コンクール問題(1993.8.22)";
 constexpr int kForm2ClientWidth = 7680;
 constexpr int kForm2ClientHeight = 7515;
 
