@@ -37,21 +37,47 @@ void RunController::command3Click()
 
 void RunController::setUp(RunState mode)
 {
+    for (const CoordinatePrompt *p = beginSetUp(mode); p;)
+        p = answerPrompt(m_prompter.ask(p->title, p->prompt, p->defaultAnswer));
+}
+
+const CoordinatePrompt *RunController::beginSetUp(RunState mode)
+{
+    if (!isWalking(mode))
+        return nullptr;
     m_cues.PlayCue(cue::kClick);
+    m_setUpMode = mode;
+    m_setUpPrompt = 0;
+    return &kCoordinatePrompts[0];
+}
+
+const CoordinatePrompt *RunController::answerPrompt(const std::string &answer)
+{
+    if (!setUpUnderWay())
+        return nullptr;
 
     // Each accepted answer is stored at once; a refused one ends the setup there.
     std::int16_t *const targets[] = {&m_state.momotaro.start.x, &m_state.momotaro.start.y,
                                      &m_state.dog.start.x, &m_state.dog.start.y};
-    for (std::size_t i = 0; i < kCoordinatePrompts.size(); ++i) {
-        const CoordinatePrompt &p = kCoordinatePrompts[i];
-        const auto value = acceptCoordinate(m_prompter.ask(p.title, p.prompt, p.defaultAnswer));
-        if (!value) {
-            m_controls.setButtonEnabled(Button::Command6, true);
-            return;
-        }
-        *targets[i] = *value;
+    const auto value = acceptCoordinate(answer);
+    if (!value) {
+        m_setUpMode = RunState::Idle;
+        m_controls.setButtonEnabled(Button::Command6, true);
+        return nullptr;
     }
+    *targets[m_setUpPrompt] = *value;
+    if (++m_setUpPrompt < kCoordinatePrompts.size())
+        return &kCoordinatePrompts[m_setUpPrompt];
 
+    const RunState mode = m_setUpMode;
+    m_setUpMode = RunState::Idle;
+    finishSetUp(mode);
+    return nullptr;
+}
+
+// All four answers accepted.
+void RunController::finishSetUp(RunState mode)
+{
     m_state.dog.current = m_state.dog.start;
     m_state.momotaro.current = m_state.momotaro.start;
     m_state.runState = mode;

@@ -1,7 +1,11 @@
 #pragma once
 
 #include "seams.h"
+#include "texts.h"
 #include "walk.h"
+
+#include <cstddef>
+#include <string>
 
 namespace perne {
 
@@ -16,7 +20,8 @@ class RandomSource;
 //  - command2Click() / command3Click(): a mode button. Asks four starting coordinates;
 //    all four accepted sets up a run with both walkers moving (Command2) or the dog alone
 //    (Command3) and leaves only Start enabled. A refused answer ends the setup and
-//    enables Command6.
+//    enables Command6. A front end whose input box cannot wait for the answer calls
+//    beginSetUp() and then answerPrompt() once per answer instead.
 //  - command5Click(): Start. Records the start time and enables Timer1, then Timer2.
 //  - timer1Tick() / timer2Tick(): every 200 ms, each steps its walker (Momotaro only in
 //    two-walker mode). A step onto the other walker's point is a meeting: it is counted,
@@ -32,6 +37,14 @@ public:
     void load();
     void command2Click();
     void command3Click();
+
+    // A mode button in steps: plays the cue and returns the first prompt to ask.
+    // answerPrompt() takes the text typed into the prompt last returned (empty text for
+    // Cancel) and returns the next one, or null once the setup has ended, accepted or
+    // refused. Without a setup under way it does nothing and returns null.
+    const CoordinatePrompt *beginSetUp(RunState mode);
+    const CoordinatePrompt *answerPrompt(const std::string &answer);
+    bool setUpUnderWay() const { return m_setUpMode != RunState::Idle; }
     void command4Click();
     void command5Click();
     void timer1Tick();
@@ -42,6 +55,7 @@ public:
 private:
     enum class Who { Dog, Momotaro };
     void setUp(RunState mode);
+    void finishSetUp(RunState mode);
     void tick(Who who);
 
     Controls &m_controls;
@@ -54,6 +68,10 @@ private:
     float m_startTime = 0.0f;
     float m_dogTickClock = 0.0f;
     float m_momotaroTickClock = 0.0f;
+
+    // The mode of the setup under way (Idle when none) and the prompt it waits on.
+    RunState m_setUpMode = RunState::Idle;
+    std::size_t m_setUpPrompt = 0;
 };
 
 } // namespace perne

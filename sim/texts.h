@@ -32,7 +32,7 @@ struct CoordinatePrompt
 
 // Asked in this order; the answers become Momotaro's start x, y, then the dog's start x, y.
 // (The last prompt really has a half-width "y".)
-constexpr std::array<CoordinatePrompt, 4> kCoordinatePrompts{{
+inline constexpr std::array<CoordinatePrompt, 4> kCoordinatePrompts{{
     {"桃太郎の初期位置の設定",
      "桃太郎の初期位置のｘ座標を０以上、１０以下の自然数で入力してください．．．", "4"},
     {"桃太郎の初期位置の設定",

@@ -166,6 +166,46 @@ TEST(RunControl, ARefusedOrCancelledAnswerKeepsTheAcceptedValuesAndOnlyEnablesCo
     }
 }
 
+// A front end that cannot wait in its input box answers the prompts one by one: it sees the
+// four prompts in order, and the setup leaves exactly what the mode button leaves. Answers
+// outside a setup change nothing.
+TEST(RunControl, ASetUpAnsweredStepByStepEndsAsTheModeButtonDoes)
+{
+    Rig stepped;
+    Rig clicked;
+    stepped.take();
+    clicked.take();
+    const char *answers[] = {"3", "８", " 2.5", "10"};
+    for (const char *a : answers)
+        clicked.prompter.push(a);
+    clicked.controller.command3Click();
+
+    EXPECT_EQ(stepped.controller.answerPrompt("5"), nullptr);
+    EXPECT_TRUE(stepped.take().empty());
+    const CoordinatePrompt *p = stepped.controller.beginSetUp(RunState::DogWalking);
+    for (std::size_t i = 0; i < 4; ++i) {
+        ASSERT_EQ(p, &kCoordinatePrompts[i]);
+        EXPECT_TRUE(stepped.controller.setUpUnderWay());
+        p = stepped.controller.answerPrompt(answers[i]);
+    }
+    EXPECT_EQ(p, nullptr);
+    EXPECT_FALSE(stepped.controller.setUpUnderWay());
+    EXPECT_EQ(stepped.take(), clicked.take());
+    EXPECT_EQ(stepped.controller.state().runState, RunState::DogWalking);
+    EXPECT_EQ(stepped.controller.state().dog.start, (Point{2, 10}));
+
+    // Refused at the second prompt: the setup is over, and a late answer is ignored.
+    Rig refused;
+    refused.take();
+    refused.controller.beginSetUp(RunState::BothWalking);
+    refused.controller.answerPrompt("1");
+    EXPECT_EQ(refused.controller.answerPrompt("x11"), &kCoordinatePrompts[2]) << "reads as 0";
+    EXPECT_EQ(refused.controller.answerPrompt("10.6"), nullptr);
+    EXPECT_EQ(refused.controller.answerPrompt("4"), nullptr);
+    EXPECT_EQ(refused.take(), (Lines{"cue pinpon.wav", "Command6 on"}));
+    EXPECT_EQ(refused.controller.state().runState, RunState::Idle);
+}
+
 // Momotaro's tick only refreshes the time and shows Picture3, and resets the dog's meeting
 // with his starting point, moving nothing. Exactly 180 s is not past the limit; the first
 // tick past it shows 180, stops its own timer and still steps, and a meeting it makes counts.
