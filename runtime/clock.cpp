@@ -4,14 +4,27 @@
 #include <ctime>
 
 namespace perne {
+namespace {
+
+std::tm localTime(std::time_t seconds)
+{
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
+    return local;
+}
+
+} // namespace
 
 float SystemClock::secondsSinceMidnight()
 {
     using namespace std::chrono;
     const auto now = system_clock::now();
     const std::time_t seconds = system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = localTime(seconds);
     const auto fraction = duration<double>(now - system_clock::from_time_t(seconds)).count();
     const double sinceMidnight = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
     return static_cast<float>(sinceMidnight + fraction);

@@ -1,7 +1,9 @@
 #include "leadingnumber.h"
 
-#include <charconv>
+#include <cerrno>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -74,8 +76,8 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// from_chars reports a value beyond double's range without saying which way it went;
-// the decimal order of magnitude tells overflow (infinity) from underflow (zero).
+// A value beyond double's range reads as infinity or zero, whichever way it went: the
+// decimal order of magnitude tells overflow from underflow.
 double outOfRange(const std::string &number, std::size_t exponentAt)
 {
     const bool negative = number.front() == '-';
@@ -144,15 +146,18 @@ double leadingNumber(std::string_view text) noexcept
         exponentAt = std::string::npos;
     }
 
-    // from_chars does not take a leading '+' and ignores the locale's decimal separator.
-    const std::size_t skip = number.front() == '+' ? 1 : 0;
-    double value = 0.0;
-    const auto [end, error] =
-        std::from_chars(number.data() + skip, number.data() + number.size(), value);
-    (void)end;
-    if (error == std::errc::result_out_of_range)
+    // The C library reads the number; it expects the locale's decimal separator, so the
+    // point is given to it in that form and typed text reads the same in every locale.
+    const char *separator = std::localeconv()->decimal_point;
+    if (separator && *separator && std::string_view(separator) != ".") {
+        if (const std::size_t point = number.find('.'); point != std::string::npos)
+            number.replace(point, 1, separator);
+    }
+    errno = 0;
+    const double value = std::strtod(number.c_str(), nullptr);
+    if (errno == ERANGE && (std::isinf(value) || value == 0.0))
         return outOfRange(number, exponentAt);
-    if (error != std::errc() || std::isnan(value))
+    if (std::isnan(value))
         return 0.0;
     return value;
 }

@@ -1,10 +1,15 @@
 #include "random.h"
 
-#include <bit>
+#include <cstring>
 #include <random>
 
 namespace perne {
 namespace {
+
+constexpr std::uint64_t rotateLeft(std::uint64_t x, int k)
+{
+    return (x << k) | (x >> (64 - k));
+}
 
 std::uint64_t splitMix(std::uint64_t &x)
 {
@@ -34,7 +39,10 @@ void MixingRandom::reseed(float value)
 {
     // The value only perturbs the state: a generator never returns to an earlier sequence
     // because it was given the same number again.
-    std::uint64_t mix = nextBits() ^ std::bit_cast<std::uint32_t>(value);
+    std::uint32_t bits = 0;
+    static_assert(sizeof bits == sizeof value);
+    std::memcpy(&bits, &value, sizeof bits);
+    std::uint64_t mix = nextBits() ^ bits;
     for (auto &word : m_state)
         word ^= splitMix(mix);
     if ((m_state[0] | m_state[1] | m_state[2] | m_state[3]) == 0)
@@ -49,14 +57,14 @@ double MixingRandom::next()
 
 std::uint64_t MixingRandom::nextBits()
 {
-    const std::uint64_t result = std::rotl(m_state[1] * 5, 7) * 9;
+    const std::uint64_t result = rotateLeft(m_state[1] * 5, 7) * 9;
     const std::uint64_t t = m_state[1] << 17;
     m_state[2] ^= m_state[0];
     m_state[3] ^= m_state[1];
     m_state[1] ^= m_state[2];
     m_state[0] ^= m_state[3];
     m_state[2] ^= t;
-    m_state[3] = std::rotl(m_state[3], 45);
+    m_state[3] = rotateLeft(m_state[3], 45);
     return result;
 }
 
