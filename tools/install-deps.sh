@@ -11,7 +11,7 @@ packages=(
     fonts-ipafont-gothic
     xvfb xdotool x11-apps x11-utils imagemagick
     dpkg-dev file gdb bc
-    emscripten
+    emscripten chromium
 )
 
 missing=()
