@@ -92,7 +92,8 @@ int run(bool both, std::uint64_t seed)
     int meetings = 0;
     const float start = 36000.0f;
     for (long long period = 1;; ++period) {
-        const float reading = static_cast<float>(36000.0 + static_cast<double>(period) * 200.0 / 1000.0);
+        const float reading =
+            static_cast<float>(36000.0 + static_cast<double>(period) * 200.0 / 1000.0);
         const bool last = static_cast<float>(static_cast<double>(reading) - start) > 180.0f;
         for (int timer = 0; timer < 2; ++timer) {
             const int d = g.direction(reading);
