@@ -3,13 +3,15 @@
 #include "mode.h"
 
 #include <optional>
+#include <vector>
 
 namespace perne::stats {
 
 // What one run is expected to give, computed without chance: the probability distribution
 // over where the two walkers are (every pair of lattice points, plus "a meeting waits for
 // its reset") is carried through the run tick by tick, Timer1 then Timer2 in every
-// 200 ms period, with the engine's own step rule.
+// 200 ms period, each step as the stencil of lattice.h (which the tests hold to the
+// engine's own step rule).
 struct ExactValues
 {
     long long ticksPerTimer = 0;
@@ -26,6 +28,10 @@ struct ExactValues
     double meanMoves = 0.0;
     // 100 * meanMeetings / meanMoves; none when no move is made.
     std::optional<double> meetingsPer100Moves;
+    // The first-meeting curve: metByPeriod[k] is the probability that the run has counted
+    // its first meeting by the end of timer period k (both timers' ticks of it), for
+    // k = 0 .. ticksPerTimer; it starts at 0, never falls, and ends at meetingProbability.
+    std::vector<double> metByPeriod;
 };
 
 // ticksPerTimer is how many times each timer ticks in the run (the engine's 180-second run
