@@ -131,10 +131,13 @@ void press(QWidget &window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::N
     QTest::keyClick(window.focusWidget() ? window.focusWidget() : &window, key, modifiers);
 }
 
-// Presses the button with this caption on the modal dialog once it is up.
+// Presses the button with this caption on the modal dialog once it is up; notes the size of
+// the dialog's font.
+qreal modalPointSize = 0;
 void pressWhenModal(const QString &caption)
 {
     QTimer::singleShot(0, [caption] {
+        modalPointSize = QApplication::activeModalWidget()->font().pointSizeF();
         for (auto *b : QApplication::activeModalWidget()->findChildren<QPushButton *>())
             if (b->text() == caption)
                 QTest::mouseClick(b, Qt::LeftButton);
@@ -449,14 +452,19 @@ private slots:
     }
 
     // The real dialogs behind the seams: No is false, Cancel is empty text. (Their default
-    // answers are taken with Enter in the end-to-end test.)
+    // answers are taken with Enter in the end-to-end test.) Both are drawn as large as the
+    // (zoomed) window they ask over.
     void theRealDialogsAnswerNoAndCancel()
     {
         QWidget parent;
+        parent.setFont(designFont(kDefaultFontPointSize * 2.5));
         pressWhenModal(QStringLiteral("いいえ(&N)"));
         QVERIFY(!MessageBoxConfirmation(&parent).ask("ペルネ実験", "終了していいですか？"));
+        QCOMPARE(modalPointSize, 22.5);
+        modalPointSize = 0;
         pressWhenModal(QStringLiteral("キャンセル"));
         QCOMPARE(InputDialogPrompter(&parent).ask("t", "p", "4"), std::string());
+        QCOMPARE(modalPointSize, 22.5);
     }
 };
 
