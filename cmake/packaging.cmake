@@ -3,8 +3,13 @@
 #
 # bin/perne                                      the program
 # share/applications/perne.desktop               its menu entry, under Education and Math
-# share/icons/hicolor/32x32/apps/perne.png       its icon
+# share/icons/hicolor/*/apps/perne.{png,svg}     its icon, 32 to 256 pixels and scalable
+# share/metainfo/org.example.perne.metainfo.xml  its description for software centres
+# share/man/man1/perne.1.gz, perne-stats.1.gz    the manual pages
+# share/doc/perne/copyright, changelog.gz        the licence and the release notes
 # share/perne/*.wav                              the cues, for a teacher to swap
+#
+# tools/package.sh builds the package with Debian's hardening flags and checks it.
 #
 # The menu entry starts the program in share/perne, so the cues there are the ones heard; the
 # program carries its own copy as well and plays that wherever else it is started from.
@@ -29,6 +34,35 @@ install(CODE "
 install(FILES assets/icon.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps
         RENAME perne.png)
+foreach(size 48 64 128 256)
+    install(FILES assets/icons/perne-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME perne.png)
+endforeach()
+install(FILES assets/icons/perne.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES packaging/org.example.perne.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# Manual pages and the changelog go compressed, without a time stamp in the gzip header
+# (-n) so the package is the same whoever builds it.
+find_program(PERNE_GZIP gzip REQUIRED)
+set(_gzipped "")
+foreach(source man/perne.1 man/perne-stats.1 changelog)
+    get_filename_component(_name ${source} NAME)
+    set(_out ${CMAKE_CURRENT_BINARY_DIR}/packaging/${_name}.gz)
+    add_custom_command(OUTPUT ${_out}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/packaging
+        COMMAND ${PERNE_GZIP} -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${source} > ${_out}
+        DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${source} VERBATIM)
+    list(APPEND _gzipped ${_out})
+endforeach()
+add_custom_target(perne_packaging_files ALL DEPENDS ${_gzipped})
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/perne.1.gz
+              ${CMAKE_CURRENT_BINARY_DIR}/packaging/perne-stats.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES packaging/copyright ${CMAKE_CURRENT_BINARY_DIR}/packaging/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES assets/pinpon.wav assets/endpinpon.wav assets/logoff.wav
         DESTINATION ${PERNE_DATA_DIR})
 
@@ -36,8 +70,8 @@ install(FILES assets/pinpon.wav assets/endpinpon.wav assets/logoff.wav
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "perne")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
-set(CPACK_PACKAGE_VENDOR "perne")
-set(CPACK_PACKAGE_CONTACT "perne maintainers <perne@localhost>")
+set(CPACK_PACKAGE_VENDOR "ペルネ実験 developers")
+set(CPACK_PACKAGE_CONTACT "Perne developers <perne@users.noreply.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Meeting simulation on an 11 x 11 lattice for maths classes")
 set(CPACK_PACKAGE_DESCRIPTION
     "Momotaro and a dog step at random over the lattice points of an 11 x 11 grid.\n"
@@ -52,5 +86,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # the windows are laid out for, and the sound server client are not linked, so named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic")
+# On a Wayland desktop Qt needs its Wayland plugin, or it falls back to X11 with a warning;
+# Qt's own Japanese texts (the input box's menu) come from its translations.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")
+# Directories in the package are 0755 whatever the builder's umask.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -1,18 +1,61 @@
 #!/usr/bin/env bash
-# Installs, with apt, whatever the build, the program and the tests need and this machine
-# lacks. Does nothing when everything is already there.
+# Installs, with apt, what this machine lacks:
+#   install-deps.sh run    what building and running the program needs (tools/run.sh)
+#   install-deps.sh test   that and the test toolchain as well (tools/test.sh)
+# Does nothing when everything is already there. One package per line, so that lists grown
+# on different branches merge cleanly.
 set -euo pipefail
 
-packages=(
-    build-essential cmake ninja-build pkg-config
-    libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-14-dev
-    qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev
+# Building and running the program.
+run_packages=(
+    build-essential
+    cmake
+    ninja-build
+    pkg-config
+    qt6-base-dev
+    qt6-multimedia-dev
+    qt6-qpa-plugins
+    qt6-wayland
+    qt6-translations-l10n
+    libgl-dev
     fonts-ipafont-gothic
-    xvfb xdotool x11-apps x11-utils imagemagick
-    dpkg-dev file gdb bc
-    emscripten chromium
 )
+
+# Testing: engine tests, sanitizers and fuzzing, the libc++ and MinGW builds, the windows
+# under Xvfb, the WebAssembly build and the browser, the Debian package and its checks.
+test_packages=(
+    libgtest-dev
+    libgmock-dev
+    libbenchmark-dev
+    clang
+    libclang-rt-14-dev
+    libc++-14-dev
+    libc++abi-14-dev
+    g++-mingw-w64-x86-64-posix
+    xvfb
+    xdotool
+    x11-apps
+    x11-utils
+    imagemagick
+    gdb
+    bc
+    emscripten
+    chromium
+    dpkg-dev
+    file
+    lintian
+    desktop-file-utils
+    appstream
+)
+
+case "${1:-test}" in
+run) packages=("${run_packages[@]}") ;;
+test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

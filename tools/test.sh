@@ -5,10 +5,13 @@
 #  2. the normal build: engine tests, window tests (offscreen), and the end-to-end test
 #     that drives the real program under Xvfb;
 #  3. the WebAssembly build (emscripten): the engine tests and the typed-answer corpus under
-#     Node.
+#     Node;
+#  4. the portable builds: clang with libc++ (built and tested), MinGW (compiled);
+#  5. the Debian package, built with Debian's hardening flags and checked by lintian,
+#     desktop-file-validate and appstreamcli.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
+tools/install-deps.sh test
 
 jobs=$(nproc)
 
@@ -19,7 +22,7 @@ cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 echo "== normal build =="
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPERNE_BUILD_TESTS=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure
 
@@ -31,3 +34,9 @@ emcmake cmake -S . -B build-wasm -G Ninja -DCMAKE_BUILD_TYPE=Release -DPERNE_BUI
     -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" >/dev/null
 cmake --build build-wasm -j "$jobs"
 ctest --test-dir build-wasm --output-on-failure -j "$jobs"
+
+echo "== portable builds =="
+tools/portable.sh
+
+echo "== Debian package =="
+tools/package.sh

@@ -10,6 +10,8 @@ std::string InputDialogPrompter::ask(const std::string &title, const std::string
                                      const std::string &defaultAnswer)
 {
     QInputDialog dialog(m_parent);
+    if (m_parent) // as large as the zoomed window it asks over
+        dialog.setFont(m_parent->font());
     dialog.setWindowTitle(QString::fromStdString(title));
     dialog.setLabelText(QString::fromStdString(prompt));
     dialog.setTextValue(QString::fromStdString(defaultAnswer));
@@ -23,6 +25,8 @@ std::string InputDialogPrompter::ask(const std::string &title, const std::string
 bool MessageBoxConfirmation::ask(const QString &title, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    if (m_parent)
+        box.setFont(m_parent->font());
     box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
     box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
     box.setDefaultButton(QMessageBox::Yes);

@@ -1,7 +1,10 @@
 #include "fieldbox.h"
 
+#include "focusmark.h"
+
 #include <QPainter>
 
+#include <cmath>
 #include <vector>
 
 namespace perne {
@@ -13,14 +16,18 @@ public:
     LinedArea(std::span<const DesignLine> lines, QWidget *parent)
         : QWidget(parent), m_lines(lines.begin(), lines.end())
     {}
+    double zoom = 1.0;
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
+        const int width = std::max(1, int(std::lround(zoom)));
+        painter.setPen(QPen(palette().color(QPalette::WindowText), width));
         for (const DesignLine &line : m_lines)
-            painter.drawLine(toPixels(line));
+            painter.drawLine(toPixels(line, zoom));
+        if (parentWidget()->hasFocus())
+            paintFocusMark(painter, rect(), zoom);
     }
 
 private:
@@ -30,16 +37,36 @@ private:
 } // namespace
 
 FieldBox::FieldBox(std::span<const DesignLine> lines, QWidget *parent)
-    : QFrame(parent), m_client(new LinedArea(lines, this))
+    : SunkenBox(parent), m_client(new LinedArea(lines, this))
 {
-    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     setAutoFillBackground(true);
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void FieldBox::setZoom(double zoom)
+{
+    SunkenBox::setZoom(zoom);
+    static_cast<LinedArea *>(m_client)->zoom = zoom;
+    m_client->setGeometry(contentsRect());
+    m_client->update();
 }
 
 void FieldBox::resizeEvent(QResizeEvent *event)
 {
-    QFrame::resizeEvent(event);
+    SunkenBox::resizeEvent(event);
     m_client->setGeometry(contentsRect());
+}
+
+void FieldBox::focusInEvent(QFocusEvent *event)
+{
+    SunkenBox::focusInEvent(event);
+    m_client->update();
+}
+
+void FieldBox::focusOutEvent(QFocusEvent *event)
+{
+    SunkenBox::focusOutEvent(event);
+    m_client->update();
 }
 
 } // namespace perne

@@ -1,16 +1,19 @@
 #include "form1.h"
 
+#include "accessiblenames.h"
 #include "clock.h"
 #include "colours.h"
 #include "cueplayer.h"
 #include "dialogs.h"
 #include "fieldbox.h"
+#include "focusmark.h"
 #include "fonts.h"
 #include "form1layout.h"
 #include "form2.h"
 #include "images.h"
 #include "random.h"
 #include "runcontroller.h"
+#include "spritelabel.h"
 #include "texts.h"
 
 #include <QCloseEvent>
@@ -21,6 +24,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <cmath>
 #include <span>
 #include <vector>
 
@@ -56,7 +60,10 @@ void setBackground(QWidget *w, QColor colour)
 }
 
 // Some axis marks are barely wider than their label in the substitute face; draw them a
-// little tighter rather than cut them off.
+// little tighter rather than cut them off. Zoomed, the tightening found at zoom 1 is scaled
+// with the rest, so the marks look as they do at 1.
+constexpr char kSpacingProperty[] = "perneLetterSpacing";
+
 void fitCaption(QLabel *label)
 {
     QFont font = label->font();
@@ -66,6 +73,15 @@ void fitCaption(QLabel *label)
         spacing -= 0.5;
         font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
     }
+    label->setFont(font);
+    label->setProperty(kSpacingProperty, spacing);
+}
+
+void zoomCaption(QLabel *label, double zoom)
+{
+    QFont font = designFont(kAxisLabelPointSize * zoom, QFont::Weight(kAxisLabelWeight));
+    font.setLetterSpacing(QFont::AbsoluteSpacing,
+                          label->property(kSpacingProperty).toReal() * zoom);
     label->setFont(font);
 }
 
@@ -106,6 +122,8 @@ Form1::Form1(Services services, QWidget *parent) : QWidget(parent), m_services(s
     setBackground(this, toQColor(kForm1Background));
     resize(toPixels(kForm1ClientWidth, kForm1ClientHeight));
     buildControls();
+    m_zoom.addShortcutsTo(this);
+    connect(&m_zoom, &Zoom::changed, this, &Form1::applyZoom);
 
     for (QTimer *t : {&m_timer1, &m_timer2}) {
         t->setTimerType(Qt::PreciseTimer);
@@ -131,7 +149,7 @@ void Form1::buildControls()
         QWidget *w = nullptr;
         switch (c.kind) {
         case ControlKind::Button: {
-            auto *b = new QPushButton(QString::fromUtf8(c.caption), container);
+            auto *b = new FocusButton(QString::fromUtf8(c.caption), container);
             m_commands[number] = b;
             tabOrder.emplace_back(c.tabIndex, b);
             w = b;
@@ -140,14 +158,16 @@ void Form1::buildControls()
         case ControlKind::PictureBox: {
             m_picture1 = new FieldBox(linesOf(c.name), container);
             setBackground(m_picture1, buttonFace);
+            m_picture1->setAccessibleName(QString::fromUtf8(kFieldAccessibleName));
+            tabOrder.emplace_back(c.tabIndex, m_picture1);
             w = m_picture1;
             break;
         }
         case ControlKind::Sprite: {
-            auto *s = new QLabel(container);
-            s->setPixmap(number == 3 ? momotaroImage() : dogImage());
-            s->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            // Not a tab stop: Return after a setup goes on to Start.
+            auto *s = new SpriteLabel(number == 3 ? momotaroImage() : dogImage(), container);
             setBackground(s, palette().color(QPalette::Base));
+            s->setAccessibleName(QString::fromUtf8(number == 3 ? kMomotaroName : kDogName));
             (number == 3 ? m_picture3 : m_picture2) = s;
             w = s;
             break;
@@ -195,8 +215,11 @@ void Form1::buildControls()
 
     std::sort(tabOrder.begin(), tabOrder.end(),
               [](const auto &a, const auto &b) { return a.first < b.first; });
-    for (std::size_t i = 1; i < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    for (const auto &[index, widget] : tabOrder)
+        m_tabOrder.push_back(widget);
+    for (std::size_t i = 1; i < m_tabOrder.size(); ++i)
+        setTabOrder(m_tabOrder[i - 1], m_tabOrder[i]);
+    m_tabOrder.front()->setFocus(Qt::OtherFocusReason);
 
     connect(m_commands[1], &QPushButton::clicked, this, &Form1::command1Click);
     connect(m_commands[2], &QPushButton::clicked, this, [this] { m_run->command2Click(); });
@@ -254,6 +277,7 @@ void Form1::showProblemWindow()
         s.confirmation = m_problemConfirmation;
         s.endProgram = [this] { endProgram(); };
         s.showSimulation = [this] { showSimulationWindow(); };
+        s.zoom = &m_zoom;
         m_form2 = std::make_unique<Form2>(std::move(s));
     }
     m_form2->show();
@@ -290,10 +314,63 @@ void Form1::closeEvent(QCloseEvent *event)
 void Form1::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
+    const double zoom = m_zoom.factor();
+    painter.setPen(QPen(palette().color(QPalette::WindowText), std::max(1L, std::lround(zoom))));
     for (const DesignLine &line : kForm1Lines) {
         if (QLatin1String(line.container) == QLatin1String("Form1"))
-            painter.drawLine(toPixels(line));
+            painter.drawLine(toPixels(line, zoom));
+    }
+}
+
+// Every control goes back to its design place and size at the zoom, with its fonts, border
+// and picture scaled alike; the walkers stand on the points they stood on.
+void Form1::applyZoom(double zoom)
+{
+    setFont(designFont(kDefaultFontPointSize * zoom));
+    for (const DesignControl &c : kForm1Controls) {
+        QWidget *w = findChild<QWidget *>(QLatin1String(c.name));
+        if (!w)
+            continue;
+        w->setGeometry(toPixels(c, zoom));
+        if (auto *b = qobject_cast<FocusButton *>(w))
+            b->setZoom(zoom);
+        if (c.kind == ControlKind::AxisLabel)
+            zoomCaption(static_cast<QLabel *>(w), zoom);
+        else if (c.kind == ControlKind::ValueLabel)
+            static_cast<QLabel *>(w)->setLineWidth(std::max(1, int(std::lround(zoom))));
+    }
+    m_labels[3]->setFont(designFont(kMeetingCountPointSize * zoom));
+    m_picture1->setZoom(zoom);
+    for (Sprite s : {Sprite::Picture2, Sprite::Picture3}) {
+        sprite(s)->setZoom(zoom);
+        placeSprite(s);
+    }
+    resize(toPixels(kForm1ClientWidth, kForm1ClientHeight, zoom));
+    update();
+}
+
+// On the lattice point it was last moved to; until the first move, at its design place.
+void Form1::placeSprite(Sprite s)
+{
+    const std::optional<Point> &p = m_spritePoints[std::size_t(s)];
+    if (p)
+        sprite(s)->move(latticeToField(*p, m_zoom.factor()));
+}
+
+// The next enabled button after `disabled` in tab order, going round; never Quit, so that a
+// stray key cannot ask to end the program. Should there be none, Qt's choice stands.
+void Form1::moveFocusOnFrom(QWidget *disabled)
+{
+    const auto from = std::find(m_tabOrder.begin(), m_tabOrder.end(), disabled);
+    if (from == m_tabOrder.end())
+        return;
+    const std::size_t start = std::size_t(from - m_tabOrder.begin());
+    for (std::size_t i = 1; i < m_tabOrder.size(); ++i) {
+        QWidget *w = m_tabOrder[(start + i) % m_tabOrder.size()];
+        if (qobject_cast<QPushButton *>(w) && w != m_commands[1] && w->isEnabled()) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
     }
 }
 
@@ -314,7 +391,7 @@ QPushButton *Form1::button(Button b) const
     return nullptr;
 }
 
-QLabel *Form1::sprite(Sprite s) const
+SpriteLabel *Form1::sprite(Sprite s) const
 {
     return s == Sprite::Picture2 ? m_picture2 : m_picture3;
 }
@@ -331,12 +408,28 @@ void Form1::setSpriteVisible(Sprite s, bool visible)
 
 void Form1::moveSprite(Sprite s, Point p)
 {
-    sprite(s)->move(latticeToField(p));
+    m_spritePoints[std::size_t(s)] = p;
+    placeSprite(s);
+    const char *walker = s == Sprite::Picture2 ? kDogName : kMomotaroName;
+    sprite(s)->setAccessibleName(QString::fromStdString(walkerAccessibleName(walker, p)));
 }
 
+// A handler enables and disables several buttons in turn; once it has finished, the focus
+// moves on from the button that lost it.
 void Form1::setButtonEnabled(Button b, bool enabled)
 {
-    button(b)->setEnabled(enabled);
+    QPushButton *pushButton = button(b);
+    if (!enabled && pushButton->isEnabled() && focusWidget() == pushButton && !m_focusLostFrom) {
+        m_focusLostFrom = pushButton;
+        QTimer::singleShot(0, this, [this] {
+            if (m_focusLostFrom && m_focusLostFrom->isEnabled())
+                m_focusLostFrom->setFocus(Qt::TabFocusReason); // enabled again meanwhile
+            else if (m_focusLostFrom)
+                moveFocusOnFrom(m_focusLostFrom);
+            m_focusLostFrom = nullptr;
+        });
+    }
+    pushButton->setEnabled(enabled);
 }
 
 // Enabling a running timer leaves it running on its beat; it does not start over.

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "seams.h"
+#include "zoom.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -17,12 +21,19 @@ namespace perne {
 class Clock;
 class Confirmation;
 class FieldBox;
+class FocusButton;
 class Form2;
 class RandomSource;
 class RunController;
+class SpriteLabel;
 
 // The simulation window. It only wires: the run logic is RunController's, and this window
 // is the Controls it drives, with two timers whose ticks call straight into it.
+//
+// Keyboard: the focus starts on the field, first in the tab order; when the focused button
+// is disabled the focus moves on to the next enabled button in tab order (never to Quit on
+// its own), so Return goes setup, Start, Stop. The zoom (Ctrl++, Ctrl+-, Ctrl+0) lays the
+// window out again from its design table, larger; both windows share it.
 class Form1 : public QWidget, public Controls
 {
     Q_OBJECT
@@ -62,6 +73,7 @@ public:
     QTimer &timer(Timer t) { return t == Timer::Timer1 ? m_timer1 : m_timer2; }
     // The widget whose client area a design table's container names.
     QWidget *clientArea(const char *container);
+    Zoom &zoom() { return m_zoom; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -69,11 +81,14 @@ protected:
 
 private:
     void buildControls();
+    void applyZoom(double zoom);
+    void placeSprite(Sprite s);
+    void moveFocusOnFrom(QWidget *disabled);
     void showProblemWindow();
     void showSimulationWindow();
     void endProgram();
     QPushButton *button(Button b) const;
-    QLabel *sprite(Sprite s) const;
+    SpriteLabel *sprite(Sprite s) const;
 
     std::unique_ptr<CueDevice> m_ownCues;
     std::unique_ptr<Prompter> m_ownPrompter;
@@ -83,11 +98,15 @@ private:
     Services m_services;
     Confirmation *m_problemConfirmation = nullptr;
 
-    std::array<QPushButton *, 7> m_commands{}; // Command1..Command6 at their numbers
+    std::array<FocusButton *, 7> m_commands{}; // Command1..Command6 at their numbers
     std::array<QLabel *, 12> m_labels{};       // Label1..Label11 at their numbers
     FieldBox *m_picture1 = nullptr;
-    QLabel *m_picture2 = nullptr; // the dog
-    QLabel *m_picture3 = nullptr; // Momotaro
+    SpriteLabel *m_picture2 = nullptr;                  // the dog
+    SpriteLabel *m_picture3 = nullptr;                  // Momotaro
+    std::array<std::optional<Point>, 2> m_spritePoints; // where each was last moved to
+    std::vector<QWidget *> m_tabOrder;                  // the field and the buttons
+    QPointer<QWidget> m_focusLostFrom;                  // a disabled button that had focus
+    Zoom m_zoom;
     QTimer m_timer1;
     QTimer m_timer2;
 

@@ -5,14 +5,17 @@
 
 #include <QPoint>
 
+#include <cmath>
+
 namespace perne {
 
 // The sprite's top-left corner for lattice point p, in logical pixels of the field's
-// client area.
-inline QPoint latticeToField(Point p)
+// client area, at a zoom (at 1, latticeToFieldPixels).
+inline QPoint latticeToField(Point p, double zoom = 1.0)
 {
-    const PixelPosition px = latticeToFieldPixels(p);
-    return QPoint(px.x, px.y);
+    const FieldPosition t = latticeToFieldTwips(p);
+    return QPoint(int(std::floor(t.x * zoom / kTwipsPerPixel + 0.5)),
+                  int(std::floor(t.y * zoom / kTwipsPerPixel + 0.5)));
 }
 
 } // namespace perne

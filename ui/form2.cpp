@@ -3,15 +3,21 @@
 #include "colours.h"
 #include "cueplayer.h"
 #include "dialogs.h"
+#include "focusmark.h"
+#include "fonts.h"
 #include "form2design.h"
 #include "printbox.h"
 #include "problemtexts.h"
 #include "texts.h"
 #include "twips.h"
+#include "zoom.h"
 
 #include <QCloseEvent>
 #include <QPainter>
 #include <QPushButton>
+
+#include <cmath>
+#include <map>
 
 namespace perne {
 
@@ -33,10 +39,11 @@ Form2::Form2(Services services, QWidget *parent)
     setWindowTitle(QString::fromUtf8(kForm2Caption));
     resize(toPixels(kForm2ClientWidth, kForm2ClientHeight));
 
+    std::map<int, QWidget *> tabOrder;
     for (const DesignControl &c : kForm2Controls) {
         QWidget *w = nullptr;
         if (c.kind == ControlKind::Button) {
-            auto *button = new QPushButton(QString::fromUtf8(c.caption), this);
+            auto *button = new FocusButton(QString::fromUtf8(c.caption), this);
             if (QLatin1String(c.name) == QLatin1String("Command1"))
                 m_command1 = button;
             else
@@ -52,8 +59,23 @@ Form2::Form2(Services services, QWidget *parent)
         }
         w->setObjectName(QLatin1String(c.name));
         w->setGeometry(toPixels(c));
+        tabOrder[c.tabIndex] = w;
     }
-    setTabOrder(m_command1, m_command2);
+    m_picture1->setAccessibleName(QStringLiteral("問題"));
+    m_picture2->setAccessibleName(QStringLiteral("シミュレーションの条件"));
+    QWidget *previous = nullptr;
+    for (const auto &[index, w] : tabOrder) {
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+
+    if (Zoom *zoom = services.zoom) {
+        zoom->addShortcutsTo(this);
+        connect(zoom, &Zoom::changed, this, &Form2::applyZoom);
+        if (zoom->factor() != 1.0)
+            applyZoom(zoom->factor());
+    }
 
     connect(m_command1, &QPushButton::clicked, this, &Form2::command1Click);
     connect(m_command2, &QPushButton::clicked, this, &Form2::command2Click);
@@ -69,7 +91,25 @@ QWidget *Form2::clientArea(const char *container)
 void Form2::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    m_picture1->setFocus(Qt::OtherFocusReason);
     activate();
+}
+
+// The controls at their design places at the zoom; the boxes paint what they printed larger.
+void Form2::applyZoom(double zoom)
+{
+    m_zoom = zoom;
+    setFont(designFont(kDefaultFontPointSize * zoom));
+    for (const DesignControl &c : kForm2Controls) {
+        QWidget *w = findChild<QWidget *>(QLatin1String(c.name));
+        w->setGeometry(toPixels(c, zoom));
+        if (auto *b = qobject_cast<FocusButton *>(w))
+            b->setZoom(zoom);
+        else
+            static_cast<PrintBox *>(w)->setZoom(zoom);
+    }
+    resize(toPixels(kForm2ClientWidth, kForm2ClientHeight, zoom));
+    update();
 }
 
 // Prints both boxes afresh. The first empty line of each box goes out in whatever size
@@ -123,9 +163,9 @@ void Form2::closeEvent(QCloseEvent *event)
 void Form2::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setPen(QPen(palette().color(QPalette::WindowText), std::max(1L, std::lround(m_zoom))));
     for (const DesignLine &line : kForm2Lines)
-        painter.drawLine(toPixels(line));
+        painter.drawLine(toPixels(line, m_zoom));
 }
 
 } // namespace perne

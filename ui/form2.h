@@ -12,10 +12,13 @@ class QPushButton;
 namespace perne {
 
 class Confirmation;
+class FocusButton;
 class PrintBox;
+class Zoom;
 
 // The problem window: prints the contest problem and the simulation's conditions every
-// time it is shown, and leads back to the simulation window.
+// time it is shown, and leads back to the simulation window. Its tab order starts on the
+// problem box, where the focus is put each time it is shown.
 class Form2 : public QWidget
 {
     Q_OBJECT
@@ -26,6 +29,7 @@ public:
         Confirmation *confirmation = nullptr; // a message box if null
         std::function<void()> endProgram;     // Yes to the quit question
         std::function<void()> showSimulation; // "シミュレーション"
+        Zoom *zoom = nullptr;                 // shared with the simulation window; 1 if null
     };
 
     explicit Form2(Services services, QWidget *parent = nullptr);
@@ -46,6 +50,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void applyZoom(double zoom);
+
     std::unique_ptr<CueDevice> m_ownCues;
     std::unique_ptr<Confirmation> m_ownConfirmation;
     CueDevice *m_cues;
@@ -55,8 +61,9 @@ private:
 
     PrintBox *m_picture1 = nullptr;
     PrintBox *m_picture2 = nullptr;
-    QPushButton *m_command1 = nullptr;
-    QPushButton *m_command2 = nullptr;
+    FocusButton *m_command1 = nullptr;
+    FocusButton *m_command2 = nullptr;
+    double m_zoom = 1.0;
 };
 
 } // namespace perne

@@ -36,10 +36,14 @@ QPixmap dogImage()
                   QColor(0x40, 0xA0, 0x40), Qt::white);
 }
 
+// The larger sizes keep the icon crisp in a task bar or switcher that shows it big.
 QIcon programIcon()
 {
-    return QIcon(loadOr(QStringLiteral(":/assets/icon.png"), QSize(32, 32),
-                        QColor(0xF0, 0xD0, 0x30), QColor(0xD0, 0x30, 0x30)));
+    QIcon icon(loadOr(QStringLiteral(":/assets/icon.png"), QSize(32, 32), QColor(0xF0, 0xD0, 0x30),
+                      QColor(0xD0, 0x30, 0x30)));
+    for (int size : {48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/assets/icons/perne-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 } // namespace perne

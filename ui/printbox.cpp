@@ -1,6 +1,7 @@
 #include "printbox.h"
 
 #include "colours.h"
+#include "focusmark.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -8,9 +9,9 @@
 
 namespace perne {
 
-PrintBox::PrintBox(QWidget *parent) : QFrame(parent)
+PrintBox::PrintBox(QWidget *parent) : SunkenBox(parent)
 {
-    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    setFocusPolicy(Qt::TabFocus);
     QPalette p = palette();
     p.setColor(QPalette::Window, toQColor(kPrintBoxBackground));
     setPalette(p);
@@ -23,6 +24,7 @@ void PrintBox::clear()
 {
     m_lines.clear();
     m_printY = 0;
+    setAccessibleDescription(QString());
     update();
 }
 
@@ -30,6 +32,11 @@ void PrintBox::print(const QString &text)
 {
     m_lines.append({text, m_pointSize, m_colour, m_printY});
     m_printY += lineHeight(m_pointSize);
+    if (!text.trimmed().isEmpty()) {
+        const QString before = accessibleDescription();
+        setAccessibleDescription(before.isEmpty() ? text.trimmed()
+                                                  : before + '\n' + text.trimmed());
+    }
     update();
 }
 
@@ -55,11 +62,14 @@ QFont PrintBox::fontOfSize(qreal pointSize) const
 
 void PrintBox::paintEvent(QPaintEvent *event)
 {
-    QFrame::paintEvent(event);
+    SunkenBox::paintEvent(event);
     QPainter painter(this);
     const QRect client = contentsRect();
     painter.setClipRect(client);
     painter.translate(client.topLeft());
+    if (hasFocus())
+        paintFocusMark(painter, QRect(QPoint(0, 0), client.size()), zoom());
+    painter.scale(zoom(), zoom());
     for (const PrintedLine &line : m_lines) {
         if (line.text.isEmpty())
             continue;

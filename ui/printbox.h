@@ -1,7 +1,8 @@
 #pragma once
 
+#include "sunkenbox.h"
+
 #include <QColor>
-#include <QFrame>
 #include <QList>
 #include <QString>
 
@@ -10,8 +11,10 @@ namespace perne {
 // A white, sunken box that texts are printed into line by line. It keeps what was printed
 // (each line with the size and colour it was printed in) and paints it. Each printed line
 // starts at the left edge at the print position, which then moves down by one line of the
-// font size in force.
-class PrintBox : public QFrame
+// font size in force. Zoomed, the same lines are painted larger; what was printed and
+// where stays as at zoom 1. It takes the keyboard focus by Tab and then shows the focus
+// mark; a screen reader reads the printed text as its description.
+class PrintBox : public SunkenBox
 {
     Q_OBJECT
 public:

@@ -24,6 +24,16 @@ def main():
     for name, (canvas, alpha) in pictures.items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(canvas.png(alpha=alpha))
+    # The menu's icon at the sizes desktops ask for, the same 32-pixel figure in bigger
+    # blocks, and as a picture that scales to any size.
+    icon = figures.icon()
+    icons = os.path.join(out, "icons")
+    os.makedirs(icons, exist_ok=True)
+    for size in (48, 64, 128, 256):
+        with open(os.path.join(icons, "perne-%d.png" % size), "wb") as f:
+            f.write(icon.scaled(size).png(alpha=True))
+    with open(os.path.join(icons, "perne.svg"), "w", encoding="ascii") as f:
+        f.write(icon.svg())
     chimes.pinpon(os.path.join(out, "pinpon.wav"))
     chimes.endpinpon(os.path.join(out, "endpinpon.wav"))
     chimes.logoff(os.path.join(out, "logoff.wav"))

@@ -26,6 +26,33 @@ class Canvas:
                 if ch != ".":
                     self.set(x0 + dx, y0 + dy, palette[ch])
 
+    def scaled(self, size):
+        """A size x size copy, nearest neighbour, so the pixels stay crisp blocks."""
+        out = Canvas(size, size, (0, 0, 0, 0))
+        for y in range(size):
+            for x in range(size):
+                out.px[y][x] = self.px[y * self.height // size][x * self.width // size]
+        return out
+
+    def svg(self):
+        """The same grid as SVG: one rectangle per run of equal pixels in a row."""
+        rects = []
+        for y, row in enumerate(self.px):
+            x = 0
+            while x < self.width:
+                end = x
+                while end < self.width and row[end] == row[x]:
+                    end += 1
+                r, g, b, a = row[x]
+                if a:
+                    opacity = "" if a == 255 else ' fill-opacity="%.3f"' % (a / 255)
+                    rects.append('<rect x="%d" y="%d" width="%d" height="1" fill="#%02x%02x%02x"%s/>'
+                                 % (x, y, end - x, r, g, b, opacity))
+                x = end
+        return ('<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" '
+                'viewBox="0 0 %d %d" shape-rendering="crispEdges">\n%s\n</svg>\n'
+                % (self.width, self.height, self.width, self.height, "\n".join(rects)))
+
     def png(self, alpha=False):
         channels = 4 if alpha else 3
         raw = bytearray()

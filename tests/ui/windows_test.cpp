@@ -9,6 +9,7 @@
 #include "form2design.h"
 #include "headless.h"
 #include "printbox.h"
+#include "translations.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -117,10 +118,26 @@ QStringList printed(const PrintBox *box)
     return out;
 }
 
-// Presses the button with this caption on the modal dialog once it is up.
+// The name of the widget that has (or gets, once its window is active) the focus.
+QString focused(QWidget &window)
+{
+    QCoreApplication::processEvents(); // the focus moves on once a handler has finished
+    return window.focusWidget() ? window.focusWidget()->objectName() : QString();
+}
+
+// A key pressed on whatever has the focus, as the keyboard would.
+void press(QWidget &window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(window.focusWidget() ? window.focusWidget() : &window, key, modifiers);
+}
+
+// Presses the button with this caption on the modal dialog once it is up; notes the size of
+// the dialog's font.
+qreal modalPointSize = 0;
 void pressWhenModal(const QString &caption)
 {
     QTimer::singleShot(0, [caption] {
+        modalPointSize = QApplication::activeModalWidget()->font().pointSizeF();
         for (auto *b : QApplication::activeModalWidget()->findChildren<QPushButton *>())
             if (b->text() == caption)
                 QTest::mouseClick(b, Qt::LeftButton);
@@ -290,15 +307,164 @@ private slots:
         QVERIFY(tops(0) == 0 && tops(1) == tops(2) - tops(1));
     }
 
+    // The whole run from the keyboard: the focus starts on the field (first in tab order),
+    // Tab goes through the buttons in their tab order, Return presses, and when the pressed
+    // button is disabled the focus goes on to the next enabled one, never to Quit.
+    void theKeyboardAloneSetsUpStartsAndStopsARun()
+    {
+        Harness h;
+        QCOMPARE(focused(h.form), QStringLiteral("Picture1"));
+        press(h.form, Qt::Key_Return); // nothing to press on the field
+        QCOMPARE(h.enabled(), QStringLiteral("EEE--E"));
+        QStringList order;
+        for (int i = 0; i < 5; ++i) {
+            press(h.form, Qt::Key_Tab);
+            order << focused(h.form);
+        }
+        QCOMPARE(order, QStringList({"Command1", "Command2", "Command3", "Command6", "Picture1"}));
+        press(h.form, Qt::Key_Backtab);
+        press(h.form, Qt::Key_Backtab);
+        press(h.form, Qt::Key_Backtab);
+        QCOMPARE(focused(h.form), QStringLiteral("Command2"));
+
+        // Each step: the key, then the buttons and where the focus is.
+        h.prompter.push("4");
+        h.prompter.push("4");
+        h.prompter.push("6");
+        h.prompter.push("4");
+        const QList<std::tuple<Qt::Key, QString, QString>> steps = {
+            {Qt::Key_Return, "E---E-", "Command5"}, // set up: on to Start
+            {Qt::Key_Enter, "E--E--", "Command4"},  // started: round past Quit to Stop
+            {Qt::Key_Return, "EEE--E", "Command6"}, // stopped: the next enabled one
+        };
+        for (const auto &[key, enabled, focus] : steps) {
+            press(h.form, key);
+            QCOMPARE(h.enabled(), enabled);
+            QCOMPARE(focused(h.form), focus);
+        }
+        QCOMPARE(h.label("Label3")->text(), QStringLiteral("ペルネ回数＝ 0"));
+
+        // Set up with the mouse, the same; a run that ends by itself with the focus on Stop
+        // leaves it on a mode button.
+        h.setUp(3, {"0", "0", "10", "10"});
+        QCOMPARE(focused(h.form), QStringLiteral("Command5"));
+        press(h.form, Qt::Key_Return);
+        QCOMPARE(focused(h.form), QStringLiteral("Command4"));
+        for (int i = 0; i < 2000 && h.period(); ++i) {
+        }
+        QCOMPARE(h.enabled(), QStringLiteral("EEE---"));
+        QCOMPARE(focused(h.form), QStringLiteral("Command2"));
+        QCOMPARE(h.ended, 0);
+    }
+
+    // A screen reader finds the field by name and each sprite by its walker and point.
+    void theFieldAndTheSpritesHaveNamesThatFollowTheWalkers()
+    {
+        Harness h;
+        QVERIFY(!h.form.clientArea("Picture1")->parentWidget()->accessibleName().isEmpty());
+        h.setUp(2, {"4", "4", "6", "4"});
+        QCOMPARE(h.label("Picture3")->accessibleName(), QStringLiteral("桃太郎 x= 4 y= 4"));
+        QCOMPARE(h.label("Picture2")->accessibleName(), QStringLiteral("犬 x= 6 y= 4"));
+        h.click(5);
+        h.period();
+        h.period();
+        const QString dog = h.label("Label1")->text().remove(':').replace("  ", " ");
+        QCOMPARE(h.label("Picture2")->accessibleName(), dog);
+
+        h.click(4);
+        h.click(6);
+        const PrintBox *problem = h.form.problemWindow()->problemBox();
+        QVERIFY(!problem->accessibleName().isEmpty());
+        QVERIFY(problem->accessibleDescription().startsWith(
+            QStringLiteral("第４回日本数学コンクール問題(1993年8月22日)\n【問題】")));
+    }
+
+    // Ctrl++ and Ctrl+- step the zoom between 1 and 3, on either window, for both: every
+    // control at its design place times the zoom (to the pixel), its picture or font as
+    // large, the walkers on their points. Ctrl+0 brings back the design's pixels exactly.
+    void theZoomScalesBothWindowsUniformlyInSteps()
+    {
+        Harness h;
+        h.click(6);
+        Form2 *problem = h.form.problemWindow();
+        QTest::mouseClick(problem->findChild<QPushButton *>("Command2"), Qt::LeftButton);
+        h.setUp(2, {"10", "10", "0", "5"});
+        QApplication::setActiveWindow(&h.form);
+        QVERIFY(QTest::qWaitForWindowActive(&h.form));
+        const int buttonFont = QFontInfo(h.button(1)->font()).pixelSize();
+
+        const auto near = [](int actual, double expected) {
+            return std::abs(actual - expected) <= 1.0;
+        };
+        // Sprites stand where their walkers are; everything else at its design place.
+        const auto check = [&](auto &window, const auto &table, double zoom) {
+            for (const DesignControl &c : table) {
+                const QRect r =
+                    window.template findChild<QWidget *>(QLatin1String(c.name))->geometry();
+                const bool placed =
+                    c.kind == ControlKind::Sprite ||
+                    (near(r.x(), c.left * zoom / 15) && near(r.y(), c.top * zoom / 15));
+                QVERIFY2(placed && near(r.width(), c.width * zoom / 15) &&
+                             near(r.height(), c.height * zoom / 15),
+                         c.name);
+                if (zoom == 1 && c.kind != ControlKind::Sprite)
+                    QCOMPARE(r, toPixels(c));
+            }
+        };
+        const QList<std::pair<QKeyCombination, double>> steps = {
+            {Qt::CTRL | Qt::Key_Plus, 1.5}, {Qt::CTRL | Qt::Key_Equal, 2},
+            {Qt::CTRL | Qt::Key_Plus, 2.5}, {Qt::CTRL | Qt::Key_Plus, 3},
+            {Qt::CTRL | Qt::Key_Plus, 3},   {Qt::CTRL | Qt::Key_Minus, 2.5},
+            {Qt::CTRL | Qt::Key_0, 1},      {Qt::CTRL | Qt::Key_Minus, 1},
+            {Qt::CTRL | Qt::Key_Plus, 1.5},
+        };
+        for (const auto &[keys, zoom] : steps) {
+            QTest::keyClick(&h.form, keys.key(), keys.keyboardModifiers());
+            QCOMPARE(h.form.zoom().factor(), zoom);
+            QCOMPARE(h.form.size(), QSize(qRound(482 * zoom), qRound(375 * zoom)));
+            QCOMPARE(problem->size(), QSize(qRound(512 * zoom), qRound(501 * zoom)));
+            check(h.form, kForm1Controls, zoom);
+            check(*problem, kForm2Controls, zoom);
+            for (const char *name : {"Picture2", "Picture3"})
+                QCOMPARE(h.label(name)->pixmap().size(), h.label(name)->size());
+            QVERIFY(near(h.label("Picture2")->width(), 34 * zoom));
+            QVERIFY(near(h.label("Picture3")->x(), 419 * zoom)); // at x 10
+            QVERIFY(near(h.label("Picture2")->y(), 122 * zoom)); // at y 5
+            QVERIFY(near(QFontInfo(h.button(1)->font()).pixelSize(), buttonFont * zoom));
+        }
+        problem->show(); // its own Ctrl+0 too
+        QApplication::setActiveWindow(problem);
+        QVERIFY(QTest::qWaitForWindowActive(problem));
+        QTest::keyClick(problem, Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(h.form.zoom().factor(), 1.0);
+        check(h.form, kForm1Controls, 1);
+        check(*problem, kForm2Controls, 1);
+        QCOMPARE(h.label("Picture3")->pos(), latticeToField({10, 10}));
+        QCOMPARE(h.label("Picture3")->size(), QSize(33, 36));
+    }
+
+    // Qt's own texts (an input box's context menu) in Japanese.
+    void qtsOwnTextsAreJapanese()
+    {
+        QVERIFY(installQtJapanese(*QCoreApplication::instance()));
+        const QString undo = QCoreApplication::translate("QLineEdit", "&Undo");
+        QVERIFY2(undo != QStringLiteral("&Undo") && undo.contains(QChar(0x5143)), qPrintable(undo));
+    }
+
     // The real dialogs behind the seams: No is false, Cancel is empty text. (Their default
-    // answers are taken with Enter in the end-to-end test.)
+    // answers are taken with Enter in the end-to-end test.) Both are drawn as large as the
+    // (zoomed) window they ask over.
     void theRealDialogsAnswerNoAndCancel()
     {
         QWidget parent;
+        parent.setFont(designFont(kDefaultFontPointSize * 2.5));
         pressWhenModal(QStringLiteral("いいえ(&N)"));
         QVERIFY(!MessageBoxConfirmation(&parent).ask("ペルネ実験", "終了していいですか？"));
+        QCOMPARE(modalPointSize, 22.5);
+        modalPointSize = 0;
         pressWhenModal(QStringLiteral("キャンセル"));
         QCOMPARE(InputDialogPrompter(&parent).ask("t", "p", "4"), std::string());
+        QCOMPARE(modalPointSize, 22.5);
     }
 };
 

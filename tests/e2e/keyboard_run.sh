@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# A whole run of the real program from the keyboard alone, on its own X server with real X
+# key events: Ctrl++ enlarges the window and Ctrl+0 brings it back; from the field, where
+# the focus starts, Tab Tab reaches "２人が動くとき"; Return sets up (Return takes each
+# default answer), Return starts, the walkers move, Return stops, they rest; Tab Tab
+# reaches "終了", Return and Return (Yes) end the program with status 0.
+#
+#   keyboard_run.sh <program> <output folder>
+#
+# On failure a screenshot is left in the output folder. Exits 77 (skipped) when the X tools
+# are missing. Without a window manager nobody gives the window back the focus when a
+# dialog closes, so the script does (xdotool windowfocus), as a desktop would.
+set -uo pipefail
+
+program=$1
+outdir=$2
+for tool in Xvfb xdotool import compare; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+shot="$outdir/e2e-keyboard-failure.png"
+rm -f "$shot"
+xvfb_pid=""
+app_pid=""
+
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    import -display "$DISPLAY" -window root "$shot" 2>/dev/null && echo "screenshot: $shot"
+    echo "--- program output ---"
+    cat "$work/program.log" 2>/dev/null
+    exit 1
+}
+
+wait_for() { # seconds command...: polls every 0.1 s
+    local tries=$(($1 * 10))
+    shift
+    while ((tries-- > 0)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+for attempt in 1 2 3; do
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    wait_for 10 test -s "$work/display" || { cat "$work/xvfb.log"; echo "FAIL: Xvfb did not start"; exit 1; }
+    export DISPLAY=":$(head -n1 "$work/display")"
+    wait_for 2 xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    xvfb_pid=""
+    [ "$attempt" -eq 3 ] && { echo "FAIL: no X server"; exit 1; }
+done
+
+cd "$work" || exit 1
+export XDG_RUNTIME_DIR="$work"
+QT_QPA_PLATFORM=xcb "$program" >"$work/program.log" 2>&1 &
+app_pid=$!
+
+win=$(timeout 15 xdotool search --sync --onlyvisible --name '【ペルネ実験】' | head -n1)
+[ -n "$win" ] || fail "the simulation window did not appear"
+focus_window() { xdotool windowfocus --sync "$win" 2>/dev/null; }
+focus_window
+key() { xdotool key --clearmodifiers "$@"; }
+
+# --- zoom: the window's size at each step ---
+size_is() { xdotool getwindowgeometry "$win" | grep -q "Geometry: $1\$"; }
+key ctrl+plus
+wait_for 5 size_is 723x563 || fail "Ctrl++ did not make the window 1.5 times as large"
+key ctrl+plus
+wait_for 5 size_is 964x750 || fail "Ctrl++ again did not make the window twice as large"
+key ctrl+0
+wait_for 5 size_is 482x375 || fail "Ctrl+0 did not bring the window back to its size"
+
+# The field Picture1: left 8, top 32, 465 x 297 pixels.
+field() { import -display "$DISPLAY" -window "$win" -crop 465x297+8+32 +repage "$1" 2>/dev/null; }
+differing_pixels() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
+
+# Answers the next new box titled $1 with Return; it must close.
+answered=""
+answer() {
+    local title=$1 box=""
+    find_new_box() {
+        local id
+        for id in $(xdotool search --onlyvisible --name "$title" 2>/dev/null); do
+            case " $answered " in *" $id "*) ;; *) box=$id; return 0 ;; esac
+        done
+        return 1
+    }
+    wait_for 10 find_new_box || fail "no box titled $title"
+    answered="$answered $box"
+    xdotool windowfocus --sync "$box" 2>/dev/null
+    key Return
+    wait_for 10 bash -c "! xdotool search --onlyvisible --name '$title' | grep -qx '$box'" ||
+        fail "the box titled $title did not close"
+}
+
+# --- set up: Tab Tab from the field to "２人が動くとき", Return, the four default answers ---
+key Tab Tab Return
+answer '^桃太郎の初期位置の設定$'
+answer '^桃太郎の初期位置の設定$'
+answer '^犬の初期位置の設定$'
+answer '^犬の初期位置の設定$'
+focus_window
+wait_for 5 field "$work/set1.png" || fail "no picture of the field"
+sleep 0.5
+field "$work/set2.png"
+[ "$(differing_pixels "$work/set1.png" "$work/set2.png")" = "0" ] || fail "the field changes before Start"
+
+# --- Return: the focus moved on to Start ---
+key Return
+moved() {
+    field "$work/run.png"
+    local n
+    n=$(differing_pixels "$work/set2.png" "$work/run.png")
+    [ -n "$n" ] && [ "$n" != "0" ]
+}
+wait_for 10 moved || fail "Return after the setup did not start the run"
+
+# --- Return: the focus moved on to Stop ---
+key Return
+resting() {
+    field "$work/stop1.png"
+    sleep 0.6
+    field "$work/stop2.png"
+    [ "$(differing_pixels "$work/stop1.png" "$work/stop2.png")" = "0" ]
+}
+wait_for 10 resting || fail "Return after Start did not stop the run"
+
+# --- from "問題へ", where the focus went on, Tab Tab to "終了"; Return, and Return for Yes ---
+key Tab Tab Return
+answer '^ペルネ実験$'
+wait_for 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "the program did not end after Yes"
+wait "$app_pid"
+status=$?
+app_pid=""
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
+echo "PASS: zoomed, set up, started, stopped and quit from the keyboard"
