@@ -2,6 +2,7 @@
 // served from a web server, again after the server has gone (the service worker's copy).
 import assert from 'node:assert/strict';
 import { createServer } from 'node:http';
+import { statSync } from 'node:fs';
 import { readFile } from 'node:fs/promises';
 import { extname, join, normalize } from 'node:path';
 import { after, before, test } from 'node:test';
@@ -22,6 +23,8 @@ async function setUpAndRun(page) {
 }
 
 test('from a file, with the network cut, the page works and asks for nothing', async () => {
+  // Everything it needs is inside the one file, and the file stays small enough to hand round.
+  assert.ok(statSync(join(buildDir, 'perne.html')).size < 600 * 1024);
   const context = await browser.newContext({ viewport: { width: 1366, height: 768 } });
   const asked = [];
   // Everything fails but the page itself.
