@@ -19,7 +19,7 @@ async function setUpAndRun(page) {
   await control(page, 'Command5').click();
   await page.waitForFunction(() =>
     document.querySelector('#Form1 [data-name="Label4"]').textContent === ' 1 / 180 秒');
-  assert.equal((await labels(page)).Label3, 'ペルネ回数＝ 0');
+  assert.match((await labels(page)).Label3, /^ペルネ回数＝ \d+$/);
 }
 
 test('from a file, with the network cut, the page works and asks for nothing', async () => {

@@ -108,12 +108,17 @@ var Perne = window.Perne || (window.Perne = {});
 
     // The simulation window as the engine drives it.
     engine = new module.PageEngine({
-      setCaption(name, text) { form1.controls[name].textContent = text; },
+      // Both timers write the elapsed time, which changes once a second: only a new text
+      // is put on the page, so an unchanged label costs no layout.
+      setCaption(name, text) {
+        const label = form1.controls[name];
+        if (label.textContent !== text) label.textContent = text;
+      },
       setSpriteVisible(name, visible) { form1.controls[name].hidden = !visible; },
       moveSprite(name, x, y) {
-        const sprite = form1.controls[name];
-        sprite.style.left = `${x}px`;
-        sprite.style.top = `${y}px`;
+        // Sprites stand at the field's origin and move by their own compositor layer's
+        // offset: a step repaints nothing.
+        form1.controls[name].style.transform = `translate(${x}px, ${y}px)`;
       },
       setButtonEnabled(name, enabled) {
         const button = form1.controls[name];

@@ -37,7 +37,8 @@ Perne.createDialogs = function (background) {
   });
   inputBox.querySelector('.cancel').addEventListener('click', () => close(''));
   inputForm.addEventListener('keydown', (event) => {
-    if (event.key === 'Escape') {
+    // Escape while an input method is composing only cancels the composition.
+    if (event.key === 'Escape' && !event.isComposing) {
       event.preventDefault();
       close('');
     }

@@ -100,6 +100,10 @@ var Perne = window.Perne || (window.Perne = {});
       }
       element.dataset.name = c.name;
       place(element, c);
+      if (c.kind === 'sprite') {
+        element.style.transform = `translate(${c.x}px, ${c.y}px)`;
+        element.style.left = element.style.top = '0';
+      }
       containers[c.container].append(element);
       controls[c.name] = element;
     }
