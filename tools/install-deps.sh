@@ -57,6 +57,9 @@ test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
     ;;
 esac
 
+# npm installs the page tests' browser driver; some Node packages bring their own npm.
+[ "${1:-test}" = test ] && ! command -v npm >/dev/null && packages+=(npm)
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
