@@ -15,22 +15,21 @@ template <typename E> std::size_t index(E e)
 
 } // namespace
 
-SimulatedClock::SimulatedClock(double secondsSinceMidnight) : m_origin(secondsSinceMidnight) {}
+SimulatedClock::SimulatedClock(double secondsSinceMidnight)
+    : m_origin(secondsSinceMidnight), m_reading(static_cast<float>(now()))
+{}
 
 double SimulatedClock::now() const
 {
     const double t = m_origin + static_cast<double>(m_periods) * kTimerIntervalMs / 1000.0;
-    return std::fmod(t, kSecondsPerDay);
-}
-
-float SimulatedClock::secondsSinceMidnight()
-{
-    return static_cast<float>(now());
+    // fmod is exact, and so the identity before midnight; skipping it there saves its cost.
+    return t >= 0.0 && t < kSecondsPerDay ? t : std::fmod(t, kSecondsPerDay);
 }
 
 void SimulatedClock::advancePeriods(long long periods)
 {
     m_periods += periods;
+    m_reading = static_cast<float>(now());
 }
 
 void WindowModel::setCaption(Label label, const std::string &text)
@@ -71,11 +70,6 @@ const WindowModel::SpriteState &WindowModel::sprite(Sprite sprite) const
 bool WindowModel::buttonEnabled(Button button) const
 {
     return m_buttons[index(button)];
-}
-
-bool WindowModel::timerEnabled(Timer timer) const
-{
-    return m_timers[index(timer)];
 }
 
 void ScriptedPrompter::push(std::string answer)
@@ -137,11 +131,20 @@ long long ticksPerTimer(double startSecondsSinceMidnight)
     return kPeriodsPerDay;
 }
 
-HeadlessSimulation::HeadlessSimulation(std::uint64_t seed, double startSecondsSinceMidnight)
-    : clock(startSecondsSinceMidnight), random(seed),
-      controller(window, prompter, cues, clock, random), driver(controller, window, clock)
+HeadlessSimulation::HeadlessSimulation(std::uint64_t seed, double startSecondsSinceMidnight,
+                                       Captions captions)
+    : clockStart(startSecondsSinceMidnight), clock(startSecondsSinceMidnight), random(seed),
+      window(captions), controller(window, prompter, cues, clock, random),
+      driver(controller, window, clock)
 {
     controller.load();
+}
+
+void HeadlessSimulation::restart(std::uint64_t seed)
+{
+    random = MixingRandom(seed);
+    clock = SimulatedClock(clockStart);
+    cues.played.clear();
 }
 
 bool HeadlessSimulation::setUpAndStart(RunState mode, Point momotaro, Point dog)

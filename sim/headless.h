@@ -19,7 +19,7 @@ class SimulatedClock final : public Clock
 public:
     explicit SimulatedClock(double secondsSinceMidnight = 36000.0);
 
-    float secondsSinceMidnight() override;
+    float secondsSinceMidnight() override { return m_reading; }
     // Moves on by whole timer periods, computed from the start so no error builds up.
     void advancePeriods(long long periods = 1);
     double now() const;
@@ -27,7 +27,11 @@ public:
 private:
     double m_origin;
     long long m_periods = 0;
+    float m_reading; // now(), read four times a period by the ticks, so worked out once
 };
+
+// Whether a window model keeps the texts the ticks write, or spares the ticks the work.
+enum class Captions { Kept, Skipped };
 
 // The state of the simulation window's controls, kept without a window.
 class WindowModel : public Controls
@@ -39,6 +43,11 @@ public:
         Point position;
     };
 
+    explicit WindowModel(Captions captions = Captions::Kept)
+        : m_captionsKept(captions == Captions::Kept)
+    {}
+
+    bool wantsCaptions() const override { return m_captionsKept; }
     void setCaption(Label label, const std::string &text) override;
     void setSpriteVisible(Sprite sprite, bool visible) override;
     void moveSprite(Sprite sprite, Point p) override;
@@ -48,9 +57,10 @@ public:
     const std::string &caption(Label label) const;
     const SpriteState &sprite(Sprite sprite) const;
     bool buttonEnabled(Button button) const;
-    bool timerEnabled(Timer timer) const;
+    bool timerEnabled(Timer timer) const { return m_timers[static_cast<std::size_t>(timer)]; }
 
 private:
+    bool m_captionsKept;
     std::array<std::string, 4> m_captions;
     std::array<SpriteState, 2> m_sprites;
     std::array<bool, 5> m_buttons{true, true, true, true, true}; // all enabled by design
@@ -107,12 +117,19 @@ long long ticksPerTimer(double startSecondsSinceMidnight = 36000.0);
 // Everything one headless run needs, wired together.
 struct HeadlessSimulation
 {
-    explicit HeadlessSimulation(std::uint64_t seed, double startSecondsSinceMidnight = 36000.0);
+    explicit HeadlessSimulation(std::uint64_t seed, double startSecondsSinceMidnight = 36000.0,
+                                Captions captions = Captions::Kept);
 
     // Sets up a run through the mode button with the four answers, then clicks Start.
     // Returns false if the setup was refused; answers it did not ask for are dropped.
     bool setUpAndStart(RunState mode, Point momotaro, Point dog);
 
+    // Ready for another run as if freshly made with this seed: a new generator, the clock
+    // back at its start, no cues heard. The next setup overwrites the rest of the run's
+    // state; what the previous runs allocated is kept, so batches do not allocate per run.
+    void restart(std::uint64_t seed);
+
+    double clockStart; // seconds since midnight at which every run starts
     SimulatedClock clock;
     MixingRandom random;
     WindowModel window;

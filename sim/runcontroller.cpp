@@ -133,7 +133,7 @@ void RunController::timer2Tick()
 // One tick of either walker's timer, in this order:
 //  1. read the clock into the walker's own tick clock;
 //  2. show the whole elapsed seconds in Label4 (before the limit test, so the stopping
-//     tick shows 180 or more);
+//     tick shows 180 or more); a window that wants no captions gets none from a tick;
 //  3. past the limit: this timer off, Stop off, mode buttons on -- and carry on;
 //  4. make the walker's sprite visible;
 //  5. reseed from a fresh clock reading and draw the direction (every tick, whatever the
@@ -147,9 +147,13 @@ void RunController::tick(Who who)
     const Timer timer = dog ? Timer::Timer1 : Timer::Timer2;
     const Sprite sprite = dog ? Sprite::Picture2 : Sprite::Picture3;
 
+    const bool captions = m_controls.wantsCaptions();
+
     tickClock = m_clock.secondsSinceMidnight();
     const double elapsed = elapsedSeconds(m_startTime, tickClock);
-    m_controls.setCaption(Label::Label4, elapsedText(static_cast<long long>(std::floor(elapsed))));
+    if (captions)
+        m_controls.setCaption(Label::Label4,
+                              elapsedText(static_cast<long long>(std::floor(elapsed))));
 
     if (pastTimeLimit(elapsed)) {
         m_controls.setTimerEnabled(timer, false);
@@ -169,9 +173,10 @@ void RunController::tick(Who who)
         Walker &walker = dog ? m_state.dog : m_state.momotaro;
         walker.current = step(walker.current, direction);
         m_controls.moveSprite(sprite, walker.current);
-        m_controls.setCaption(dog ? Label::Label1 : Label::Label2,
-                              dog ? dogText(walker.current) : momotaroText(walker.current));
-        if (m_state.applyMeetingRule())
+        if (captions)
+            m_controls.setCaption(dog ? Label::Label1 : Label::Label2,
+                                  dog ? dogText(walker.current) : momotaroText(walker.current));
+        if (m_state.applyMeetingRule() && captions)
             m_controls.setCaption(Label::Label3, meetingCountText(m_state.meetingCount));
     } else if (isMeetingPending(state)) {
         m_cues.PlayCue(cue::kMeeting);

@@ -23,6 +23,9 @@ class Controls
 {
 public:
     virtual ~Controls() = default;
+    // A window nobody looks at (a batch of runs) says no, and the ticks then spare
+    // themselves the texts of Label1 to Label4; everything else happens as always.
+    virtual bool wantsCaptions() const { return true; }
     virtual void setCaption(Label label, const std::string &text) = 0;
     virtual void setSpriteVisible(Sprite sprite, bool visible) = 0;
     // Places the sprite's top-left corner on lattice point p; its size does not change.

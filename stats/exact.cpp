@@ -3,6 +3,7 @@
 #include "constants.h"
 #include "lattice.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace perne::stats {
@@ -116,10 +117,13 @@ ExactValues exactValues(Mode mode, StartingPoints start, long long ticksPerTimer
     auto stepDog = [&](std::vector<double> &mass) { return propagation.stepDog(mass); };
     auto stepMomotaro = [&](std::vector<double> &mass) { return propagation.stepMomotaro(mass); };
 
+    values.metByPeriod.reserve(static_cast<std::size_t>(std::max(0LL, ticksPerTimer) + 1));
+    values.metByPeriod.push_back(0.0);
     for (long long period = 1; period <= ticksPerTimer; ++period) {
         const double seconds = static_cast<double>(period) * kSecondsPerTick;
         tick(true, stepDog, seconds);                             // Timer1
         tick(propagation.momotaroWalks(), stepMomotaro, seconds); // Timer2
+        values.metByPeriod.push_back(values.meetingProbability);
     }
 
     if (values.meetingProbability > 0.0)

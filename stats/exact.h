@@ -3,6 +3,7 @@
 #include "mode.h"
 
 #include <optional>
+#include <vector>
 
 namespace perne::stats {
 
@@ -26,6 +27,10 @@ struct ExactValues
     double meanMoves = 0.0;
     // 100 * meanMeetings / meanMoves; none when no move is made.
     std::optional<double> meetingsPer100Moves;
+    // The first-meeting curve: metByPeriod[k] is the probability that the run has counted
+    // its first meeting by the end of timer period k (both timers' ticks of it), for
+    // k = 0 .. ticksPerTimer; it starts at 0, never falls, and ends at meetingProbability.
+    std::vector<double> metByPeriod;
 };
 
 // ticksPerTimer is how many times each timer ticks in the run (the engine's 180-second run

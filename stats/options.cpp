@@ -1,6 +1,8 @@
 #include "options.h"
 
 #include "constants.h"
+#include "coordinateanswer.h"
+#include "version.h"
 
 #include <charconv>
 #include <set>
@@ -20,16 +22,42 @@ std::optional<unsigned long long> wholeNumber(std::string_view text, unsigned lo
     return value;
 }
 
+// One coordinate, read as the window reads a typed answer (full-width digits, blanks
+// ignored, halves to even, 0 to 10); but text with no digit at all, which the window would
+// take as 0, is refused here, where no suggested answer stood in the box.
+std::optional<std::int16_t> coordinate(std::string_view text)
+{
+    constexpr std::string_view kFullWidthDigitLead = "\xEF\xBC"; // U+FF10..FF19: EF BC 90..99
+    bool digit = text.find_first_of("0123456789") != std::string_view::npos;
+    for (std::size_t at = text.find(kFullWidthDigitLead); !digit && at != std::string_view::npos;
+         at = text.find(kFullWidthDigitLead, at + 1)) {
+        const auto third = static_cast<unsigned char>(at + 2 < text.size() ? text[at + 2] : 0);
+        digit = third >= 0x90 && third <= 0x99;
+    }
+    return digit ? acceptCoordinate(text) : std::nullopt;
+}
+
+// X,Y with an ASCII or a full-width comma between them.
 std::optional<Point> latticePoint(std::string_view text)
 {
-    const auto comma = text.find(',');
+    std::size_t comma = std::string_view::npos;
+    std::size_t width = 0;
+    for (const std::string_view separator : {std::string_view(","), std::string_view("，")}) {
+        for (auto at = text.find(separator); at != std::string_view::npos;
+             at = text.find(separator, at + 1)) {
+            if (comma != std::string_view::npos)
+                return std::nullopt; // more than one
+            comma = at;
+            width = separator.size();
+        }
+    }
     if (comma == std::string_view::npos)
         return std::nullopt;
-    const auto x = wholeNumber(text.substr(0, comma), kLatticeMax);
-    const auto y = wholeNumber(text.substr(comma + 1), kLatticeMax);
+    const auto x = coordinate(text.substr(0, comma));
+    const auto y = coordinate(text.substr(comma + width));
     if (!x || !y)
         return std::nullopt;
-    return Point{static_cast<std::int16_t>(*x), static_cast<std::int16_t>(*y)};
+    return Point{*x, *y};
 }
 
 UsageError refuse(const std::string &option, const std::string &value, const char *japanese,
@@ -50,6 +78,10 @@ std::variant<Options, UsageError> parseArguments(const std::vector<std::string> 
             options.help = true;
             continue;
         }
+        if (option == "--version") {
+            options.version = true;
+            continue;
+        }
         if (option.rfind("--", 0) != 0)
             return UsageError{"\"" + option + "\": 余分な引数です / unexpected argument"};
         std::string value;
@@ -59,8 +91,9 @@ std::variant<Options, UsageError> parseArguments(const std::vector<std::string> 
             option.resize(equals);
             hasValue = true;
         }
-        static const std::set<std::string> known{"--momotaro", "--dog", "--mode", "--runs",
-                                                 "--seed",     "--csv", "--svg",  "--threads"};
+        static const std::set<std::string> known{"--momotaro", "--dog",     "--mode",
+                                                 "--runs",     "--seed",    "--csv",
+                                                 "--svg",      "--threads", "--curve"};
         if (!known.contains(option))
             return UsageError{"\"" + option + "\": 知らないオプションです（--help を参照）" +
                               " / unknown option (see --help)"};
@@ -75,8 +108,8 @@ std::variant<Options, UsageError> parseArguments(const std::vector<std::string> 
         if (option == "--momotaro" || option == "--dog") {
             const auto point = latticePoint(value);
             if (!point)
-                return refuse(option, value, "格子点 X,Y（0〜10 の整数）で指定してください",
-                              "must be a lattice point X,Y (whole numbers 0 to 10)");
+                return refuse(option, value, "格子点 X,Y（0〜10 の数）で指定してください",
+                              "must be a lattice point X,Y (numbers 0 to 10)");
             (option == "--momotaro" ? options.start.momotaro : options.start.dog) = *point;
         } else if (option == "--mode") {
             if (value == "both")
@@ -110,6 +143,11 @@ std::variant<Options, UsageError> parseArguments(const std::vector<std::string> 
             return UsageError{option + ": ファイル名が空です / empty file name"};
         } else if (option == "--csv") {
             options.csvPath = value;
+        } else if (option == "--curve") {
+            if (value == "-")
+                return refuse(option, value, "曲線はファイルにだけ書けます",
+                              "the curve can only go to a file");
+            options.curvePath = value;
         } else {
             if (value == "-")
                 return refuse(option, value, "SVG はファイルにだけ書けます",
@@ -120,10 +158,20 @@ std::variant<Options, UsageError> parseArguments(const std::vector<std::string> 
     if (options.svgPath && options.runs == 0)
         return UsageError{"--svg: ヒストグラムには --runs 1 以上が必要です / the histograms need "
                           "--runs of at least 1"};
-    if (options.svgPath && options.csvPath && *options.svgPath == *options.csvPath)
-        return UsageError{"--csv, --svg: 同じファイルには書けません / cannot write both to the "
-                          "same file"};
+    const std::pair<const char *, const std::optional<std::string> *> files[] = {
+        {"--csv", &options.csvPath}, {"--svg", &options.svgPath}, {"--curve", &options.curvePath}};
+    for (std::size_t i = 0; i < std::size(files); ++i)
+        for (std::size_t j = i + 1; j < std::size(files); ++j)
+            if (*files[i].second && *files[j].second && **files[i].second == **files[j].second)
+                return UsageError{std::string(files[i].first) + ", " + files[j].first +
+                                  ": 同じファイルには書けません / cannot write both to the "
+                                  "same file"};
     return options;
+}
+
+std::string versionText()
+{
+    return "perne-stats " + std::string(kVersion) + "\n";
 }
 
 std::string helpText()
@@ -144,7 +192,8 @@ std::string helpText()
      度数分布を出します。
 
 オプション:
-  --momotaro X,Y   桃太郎の出発点（0〜10 の整数、既定 4,4）
+  --momotaro X,Y   桃太郎の出発点（0〜10 の数、既定 4,4）。画面の入力と同じく
+                   全角の数字やコンマ（４，４）も使えます
   --dog X,Y        犬の出発点（既定 6,4）
   --mode M         both（２人が動く）, dog（１人が動く）, all（両方、既定）
   --runs N         シミュレーションの回数（各モード、既定 1000、0 なら厳密な値だけ）
@@ -152,9 +201,16 @@ std::string helpText()
                    指定しないときは毎回変わり、使った種を表示します。
   --csv FILE       結果を CSV で FILE に書きます（- なら標準出力。そのとき表は出しません）
   --svg FILE       2つのヒストグラムを1枚のグラフ（SVG）にして FILE に書きます
-  --threads N      使うスレッド数（既定はコア数）
+  --curve FILE     最初に出会うまでの曲線を CSV で FILE に書きます: モードごとに、
+                   タイマーの 0.2 秒の区切り（0〜最後）の終わりまでに出会っている確率
+  --threads N      使うスレッド数（既定はコア数。1 なら別のスレッドを使いません）
+  --version        版を表示します
   --help           この説明
 
+CSV の 1つ目の表はモードごとの値です。シミュレーションをしたときは、空行をはさんで
+度数分布の表（mode,meetings,runs）と、1回ごとの実験の表（mode,run,meetings,
+first_meeting_s: その実験のペルネ回数と、最初に出会った秒数）が続きます。
+曲線の CSV の列は mode,period,seconds,p_met です（seconds = period × 0.2）。
 CSV の exact_first_meeting_s は 180 秒以内に出会った実験についての平均です。
 値のない欄（出会うことのないときの時間、--runs 0 のときの統計）は空欄です。
 ファイルはすべての計算が終わってから書きます。引数がおかしいときは何も書かず、
@@ -176,7 +232,8 @@ Compares the two modes of the walk ("both walkers move" and "only the dog moves"
      approximation), smallest and largest count and the histogram of counts.
 
 Options:
-  --momotaro X,Y   Momotaro's starting point (whole numbers 0 to 10, default 4,4)
+  --momotaro X,Y   Momotaro's starting point (0 to 10, default 4,4); full-width
+                   digits and comma (４，４) are read as the window reads them
   --dog X,Y        the dog's starting point (default 6,4)
   --mode M         both, dog, or all (default)
   --runs N         simulated runs per mode (default 1000; 0 gives the exact values only)
@@ -184,9 +241,16 @@ Options:
                    number of threads. Without it the seed differs every time and is shown.
   --csv FILE       write the results as CSV to FILE (- for standard output, no table then)
   --svg FILE       draw both histograms on one chart (SVG) into FILE
-  --threads N      threads to use (default: one per core)
+  --curve FILE     write the first-meeting curves as CSV into FILE: for each mode, the
+                   chance of having met by the end of each 0.2 s timer period
+  --threads N      threads to use (default: one per core; 1 starts no other thread)
+  --version        print the version
   --help           this text
 
+The CSV's first table has one row per mode. With simulated runs, two more tables follow,
+each after an empty line: the histogram (mode,meetings,runs) and every run
+(mode,run,meetings,first_meeting_s). The curve's columns are mode,period,seconds,p_met
+(seconds = period x 0.2).
 In the CSV, exact_first_meeting_s is the mean over runs that meet within 180 seconds.
 A value that does not exist (the time when no run can meet, the statistics with
 --runs 0) is an empty field.

@@ -23,9 +23,11 @@ struct Options
     // "-" is standard output.
     std::optional<std::string> csvPath;
     std::optional<std::string> svgPath;
+    std::optional<std::string> curvePath;
     // 0: one per core.
     int threads = 0;
     bool help = false;
+    bool version = false;
 };
 
 // A refused command line: one line to show on standard error.
@@ -38,5 +40,8 @@ std::variant<Options, UsageError> parseArguments(const std::vector<std::string> 
 
 // The --help text, in Japanese and in English.
 std::string helpText();
+
+// "perne-stats" and the project's version, for --version.
+std::string versionText();
 
 } // namespace perne::stats

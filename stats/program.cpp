@@ -76,8 +76,13 @@ int runProgram(const std::vector<std::string> &arguments, std::ostream &out, std
         out << helpText();
         return kExitOk;
     }
+    if (options.version) {
+        out << versionText();
+        return kExitOk;
+    }
     for (const auto &[option, path] :
-         {std::pair{"--csv", options.csvPath}, std::pair{"--svg", options.svgPath}}) {
+         {std::pair{"--csv", options.csvPath}, std::pair{"--svg", options.svgPath},
+          std::pair{"--curve", options.curvePath}}) {
         if (!path || *path == "-")
             continue;
         if (const auto problem = checkWritable(*path)) {
@@ -97,16 +102,19 @@ int runProgram(const std::vector<std::string> &arguments, std::ostream &out, std
         report.modes.push_back({mode,
                                 exactValues(mode, options.start, report.ticksPerTimer),
                                 unlimitedFirstMeetingSeconds(mode, options.start),
+                                {},
                                 {}});
         requests.push_back({mode, options.start, options.runs, report.seed});
     }
     if (options.runs > 0) {
         ProgressBar bar(err, showProgress);
-        const auto outcomes =
+        auto outcomes =
             runBatches(requests, options.threads > 0 ? options.threads : defaultThreads(),
                        [&bar](long long done, long long total) { bar(done, total); });
-        for (std::size_t i = 0; i < outcomes.size(); ++i)
+        for (std::size_t i = 0; i < outcomes.size(); ++i) {
             report.modes[i].simulated = summarize(outcomes[i]);
+            report.modes[i].outcomes = std::move(outcomes[i]);
+        }
     }
 
     std::vector<std::pair<std::string, std::string>> files;
@@ -114,6 +122,8 @@ int runProgram(const std::vector<std::string> &arguments, std::ostream &out, std
         files.emplace_back(*options.csvPath, formatCsv(report));
     if (options.svgPath)
         files.emplace_back(*options.svgPath, formatSvg(report));
+    if (options.curvePath)
+        files.emplace_back(*options.curvePath, formatCurveCsv(report));
     if (const auto problem = writeFiles(files)) {
         err << "perne-stats: " << *problem << "\n";
         return kExitFailed;

@@ -3,8 +3,9 @@
 #include "constants.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 namespace perne::stats {
@@ -57,6 +58,16 @@ std::string padLeft(const std::string &text, std::size_t width)
     return std::string(w < width ? width - w : 0, ' ') + text;
 }
 
+// Seconds at the end of a timer period, written exactly ("0", "0.2", "180.2"): period / 5.
+std::string periodSeconds(long long period)
+{
+    constexpr long long kPeriodsPerSecond = 1000 / kTimerIntervalMs;
+    std::string text = std::to_string(period / kPeriodsPerSecond);
+    if (const long long rest = period % kPeriodsPerSecond; rest != 0)
+        text += '.' + std::to_string(rest * kTimerIntervalMs / 100);
+    return text;
+}
+
 constexpr std::size_t kLabelWidth = 44;
 constexpr std::size_t kColumnWidth = 18;
 
@@ -64,9 +75,21 @@ constexpr std::size_t kColumnWidth = 18;
 
 std::string numberText(double value)
 {
+    // The fewest significant digits that read back as the same double. (printf rather than
+    // to_chars: the WebAssembly build's library has no floating-point to_chars.)
     char buffer[64];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return error == std::errc() ? std::string(buffer, end) : std::string();
+    int digits = 1;
+    for (; digits < 17; ++digits) {
+        std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+        if (std::strtod(buffer, nullptr) == value)
+            break;
+    }
+    // A whole number such as 10 is written so, not as 1e+01.
+    const double magnitude = std::abs(value);
+    if (magnitude >= 1.0 && magnitude < 1e17)
+        digits = std::max(digits, static_cast<int>(std::floor(std::log10(magnitude))) + 1);
+    std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+    return buffer;
 }
 
 std::string numberText(const std::optional<double> &value)
@@ -177,6 +200,34 @@ std::string formatCsv(const Report &report)
             out += (i ? "," : "") + cells[i];
         out += "\n";
     }
+    if (report.runs == 0)
+        return out;
+
+    out += "\nmode,meetings,runs\n";
+    for (const ModeResult &m : report.modes)
+        for (std::size_t k = 0; k < m.simulated->histogram.size(); ++k)
+            out += std::string(modeKey(m.mode)) + ',' + std::to_string(k) + ',' +
+                   std::to_string(m.simulated->histogram[k]) + '\n';
+
+    out += "\nmode,run,meetings,first_meeting_s\n";
+    for (const ModeResult &m : report.modes)
+        for (std::size_t i = 0; i < m.outcomes.size(); ++i) {
+            const RunOutcome &o = m.outcomes[i];
+            out += std::string(modeKey(m.mode)) + ',' + std::to_string(i + 1) + ',' +
+                   std::to_string(o.meetings) + ',' +
+                   (o.firstMeetingPeriod > 0 ? periodSeconds(o.firstMeetingPeriod) : "") + '\n';
+        }
+    return out;
+}
+
+std::string formatCurveCsv(const Report &report)
+{
+    std::string out = "mode,period,seconds,p_met\n";
+    for (const ModeResult &m : report.modes)
+        for (std::size_t k = 0; k < m.exact.metByPeriod.size(); ++k)
+            out += std::string(modeKey(m.mode)) + ',' + std::to_string(k) + ',' +
+                   periodSeconds(static_cast<long long>(k)) + ',' +
+                   numberText(m.exact.metByPeriod[k]) + '\n';
     return out;
 }
 

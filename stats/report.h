@@ -18,6 +18,8 @@ struct ModeResult
     std::optional<double> unlimitedFirstMeetingSeconds;
     // None when no runs were simulated.
     std::optional<Summary> simulated;
+    // Every simulated run, in run order (run i has seed runSeed(seed, mode, i)).
+    std::vector<RunOutcome> outcomes;
 };
 
 // Everything perne-stats found, ready to be written out.
@@ -33,8 +35,16 @@ struct Report
 // The table for the terminal, in Japanese, the modes side by side.
 std::string formatTable(const Report &report);
 
-// A header line and one row per mode.
+// A header line and one row per mode. When runs were simulated, two more tables follow,
+// each after an empty line and under its own header: the histogram (mode, meetings, runs:
+// how many runs of the mode counted that many meetings, every count from 0 to the largest)
+// and every run (mode, run numbered from 1, its meetings, the seconds to its first meeting
+// or an empty field). All ASCII, so any spreadsheet reads it alike.
 std::string formatCsv(const Report &report);
+
+// The first-meeting curves: a header "mode,period,seconds,p_met", then for every mode one
+// row per timer period from 0 to ticksPerTimer, seconds being period x 0.2.
+std::string formatCurveCsv(const Report &report);
 
 // Both histograms on one chart with the exact means marked, for the classroom projector.
 std::string formatSvg(const Report &report);

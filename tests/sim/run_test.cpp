@@ -283,6 +283,24 @@ TEST(HeadlessRun, A180SecondRunInEachModeEndsAtTheLimitWithItsMeetingsReset)
                       s.meetingCount - (isMeetingPending(s.runState) ? 1 : 0));
             const Point momotaro = sim.window.sprite(Sprite::Picture3).position;
             EXPECT_TRUE(mode == RunState::BothWalking || momotaro == (Point{4, 4}));
+            EXPECT_EQ(sim.window.caption(Label::Label3), meetingCountText(s.meetingCount));
+
+            // A batch's window: no captions from the ticks, the same run otherwise, also on
+            // a simulation restarted after another run.
+            HeadlessSimulation quiet(1, start, Captions::Skipped);
+            ASSERT_TRUE(quiet.setUpAndStart(mode, {0, 0}, {9, 2}));
+            quiet.driver.runUntilStopped(2000);
+            quiet.restart(20261206);
+            ASSERT_TRUE(quiet.setUpAndStart(mode, {4, 4}, {6, 4}));
+            EXPECT_EQ(quiet.driver.runUntilStopped(2000), 901);
+            EXPECT_EQ(quiet.controller.state().meetingCount, s.meetingCount);
+            EXPECT_EQ(std::count(quiet.cues.played.begin(), quiet.cues.played.end(), cue::kMeeting),
+                      std::count(cues.begin(), cues.end(), cue::kMeeting));
+            EXPECT_EQ(quiet.window.sprite(Sprite::Picture2).position,
+                      sim.window.sprite(Sprite::Picture2).position);
+            EXPECT_EQ(enabling(quiet.window), "++--- --");
+            EXPECT_EQ(quiet.window.caption(Label::Label4), "");
+            EXPECT_EQ(quiet.window.caption(Label::Label3), "ペルネ回数＝ 0");
         }
     }
 }

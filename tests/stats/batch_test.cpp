@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace perne;
@@ -38,6 +39,42 @@ TEST(Batch, SimulatedRunsAgreeWithTheExactValues)
         const auto met = static_cast<double>(s.runsWithMeeting);
         EXPECT_NEAR(*s.firstMeetingSeconds, *exact.firstMeetingSeconds,
                     kZ * std::sqrt(squares / (met - 1) / met));
+        // The curve at 2, 5, 10, 20 and 60 seconds: the share of runs met by then.
+        for (const long long period : {10, 25, 50, 100, 300}) {
+            const auto metBy = std::count_if(outcomes[i].begin(), outcomes[i].end(), [&](auto o) {
+                return o.firstMeetingPeriod > 0 && o.firstMeetingPeriod <= period;
+            });
+            const double q = exact.metByPeriod[static_cast<std::size_t>(period)];
+            EXPECT_NEAR(static_cast<double>(metBy) / kRuns, q,
+                        kZ * std::sqrt(q * (1 - q) / kRuns) + 1.0 / kRuns)
+                << "period " << period;
+        }
+    }
+}
+
+// A batch skips the captions and reuses one simulation for all its runs; every run still
+// counts exactly what a fresh window that writes every caption counts, at its first meeting
+// too, on one thread and on several, and a runner that goes a few runs at a time agrees.
+TEST(Batch, RunsCountTheSameWithAndWithoutCaptions)
+{
+    const std::vector<BatchRequest> requests{{Mode::Both, {}, 60, 99},
+                                             {Mode::Dog, {}, 60, 99},
+                                             {Mode::Both, {{0, 0}, {0, 1}}, 40, 5},
+                                             {Mode::Dog, {{10, 10}, {9, 10}}, 40, 6}};
+    const auto here = runBatches(requests, 1);
+    EXPECT_EQ(runBatches(requests, 3), here);
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        const BatchRequest &r = requests[i];
+        BatchRunner runner(r);
+        while (runner.runMore(7) > 0) {
+        }
+        EXPECT_TRUE(runner.finished());
+        EXPECT_EQ(runner.outcomes(), here[i]);
+        for (long long run = 0; run < r.runs; ++run) {
+            const RunOutcome kept =
+                simulateRun(r.mode, r.start, runSeed(r.seed, r.mode, run), Captions::Kept);
+            EXPECT_EQ(here[i][static_cast<std::size_t>(run)], kept) << i << " run " << run;
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <tuple>
 
@@ -43,6 +44,7 @@ ExactValues enumerateRuns(Mode mode, StartingPoints start, int periods)
         static_cast<long long>(std::pow(kDirectionCount, (mode == Mode::Both ? 2 : 1) * periods));
     ExactValues sum;
     double firstMeetingTime = 0.0;
+    std::vector<double> metBy(static_cast<std::size_t>(periods) + 1, 0.0); // sequences met by
     for (long long code = 0; code < sequences; ++code) {
         WindowModel window;
         ScriptedPrompter prompter;
@@ -66,14 +68,17 @@ ExactValues enumerateRuns(Mode mode, StartingPoints start, int periods)
                     firstMeetingTime += 0.2 * period;
                 }
             }
+            metBy[static_cast<std::size_t>(period)] += controller.state().meetingCount > 0;
         }
         sum.meanMeetings += controller.state().meetingCount;
     }
     const auto n = static_cast<double>(sequences);
-    ExactValues mean{periods, sum.meanMeetings / n, sum.meetingProbability / n,
-                     {},      sum.meanMoves / n,    {}};
+    ExactValues mean{
+        periods, sum.meanMeetings / n, sum.meetingProbability / n, {}, sum.meanMoves / n, {}, {}};
     if (sum.meetingProbability > 0)
         mean.firstMeetingSeconds = firstMeetingTime / sum.meetingProbability;
+    for (const double met : metBy)
+        mean.metByPeriod.push_back(met / n);
     return mean;
 }
 
@@ -87,6 +92,9 @@ void expectSame(const ExactValues &v, const ExactValues &expected)
     EXPECT_NEAR(v.meanMoves, expected.meanMoves, kTolerance);
     EXPECT_NEAR(v.firstMeetingSeconds.value_or(-1), expected.firstMeetingSeconds.value_or(-1),
                 kTolerance);
+    ASSERT_EQ(v.metByPeriod.size(), expected.metByPeriod.size());
+    for (std::size_t k = 0; k < v.metByPeriod.size(); ++k)
+        EXPECT_NEAR(v.metByPeriod[k], expected.metByPeriod[k], kTolerance) << "period " << k;
 }
 
 } // namespace
@@ -97,15 +105,17 @@ void expectSame(const ExactValues &v, const ExactValues &expected)
 // the reset puts the dog back; period 2 starts from (0,0) 5/8, (0,1) 2/8, (1,1) 1/8 and
 // meets with 13/64, of which 9/64 had not met before. Both walking from (0,0) and (1,0):
 // the dog meets with 2/8 and Momotaro's tick resets instead of stepping; otherwise his step
-// meets the dog with 5/64.
+// meets the dog with 5/64. The curve adds up the first meetings period by period.
 TEST(ExactValues, RunsWorkedOutByHand)
 {
-    // Ticks, meetings, chance to meet, first meeting (s), moves.
+    // Ticks, meetings, chance to meet, first meeting (s), moves, -, met by each period.
     const std::tuple<Mode, StartingPoints, ExactValues> cases[] = {
-        {Mode::Dog, {{0, 0}, {0, 0}}, {1, 3.0 / 8, 3.0 / 8, 0.2, 1, {}}},
-        {Mode::Dog, {{4, 4}, {4, 4}}, {1, 0, 0, std::nullopt, 1, {}}},
-        {Mode::Dog, {{1, 0}, {0, 0}}, {2, 29.0 / 64, 25.0 / 64, (16 * 0.2 + 9 * 0.4) / 25, 2, {}}},
-        {Mode::Both, {{0, 0}, {1, 0}}, {1, 21.0 / 64, 21.0 / 64, 0.2, 1.75, {}}},
+        {Mode::Dog, {{0, 0}, {0, 0}}, {1, 3.0 / 8, 3.0 / 8, 0.2, 1, {}, {0, 3.0 / 8}}},
+        {Mode::Dog, {{4, 4}, {4, 4}}, {1, 0, 0, std::nullopt, 1, {}, {0, 0}}},
+        {Mode::Dog,
+         {{1, 0}, {0, 0}},
+         {2, 29.0 / 64, 25.0 / 64, (16 * 0.2 + 9 * 0.4) / 25, 2, {}, {0, 16.0 / 64, 25.0 / 64}}},
+        {Mode::Both, {{0, 0}, {1, 0}}, {1, 21.0 / 64, 21.0 / 64, 0.2, 1.75, {}, {0, 21.0 / 64}}},
     };
     for (const auto &[mode, start, expected] : cases)
         expectSame(exactValues(mode, start, expected.ticksPerTimer), expected);
@@ -122,6 +132,24 @@ TEST(ExactValues, AgreeWithEveryRunOfTheRealHandlers)
     };
     for (const auto &[mode, start, periods] : cases)
         expectSame(exactValues(mode, start, periods), enumerateRuns(mode, start, periods));
+}
+
+// The 180-second run's curve: from 0 at Start, never falling, one value per period, ending
+// on the very chance to meet that the same propagation gives.
+TEST(ExactValues, TheCurveEndsOnTheChanceToMeet)
+{
+    for (const Mode mode : kAllModes) {
+        for (const StartingPoints start : {StartingPoints{}, StartingPoints{{0, 0}, {10, 10}}}) {
+            const ExactValues v = exactValues(mode, start, ticksPerTimer());
+            ASSERT_EQ(v.metByPeriod.size(), static_cast<std::size_t>(ticksPerTimer()) + 1);
+            EXPECT_EQ(v.metByPeriod.front(), 0.0);
+            EXPECT_TRUE(std::is_sorted(v.metByPeriod.begin(), v.metByPeriod.end()));
+            EXPECT_EQ(v.metByPeriod.back(), v.meetingProbability) << modeKey(mode);
+            // Starting ten steps apart, nobody can meet in the first four periods.
+            if (start.dog.x == 10)
+                EXPECT_EQ(v.metByPeriod[4], 0.0);
+        }
+    }
 }
 
 // Without a time limit. Only the dog: a run long enough to leave no chance of never meeting

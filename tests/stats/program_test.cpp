@@ -1,6 +1,7 @@
 #include "batch.h"
 #include "exact.h"
 #include "headless.h"
+#include "options.h"
 #include "program.h"
 #include "report.h"
 
@@ -87,7 +88,7 @@ TEST_F(Program, TheSameSeedGivesTheSameFilesOnAnyNumberOfThreads)
         return a;
     };
     ASSERT_EQ(run(arguments("a", "424242", "1")).status, kExitOk);
-    ASSERT_EQ(run(arguments("b", "424242", "5")).status, kExitOk);
+    ASSERT_EQ(run(arguments("b", "424242", "2")).status, kExitOk);
     const Result c = run(arguments("c", "424243", "2"));
     ASSERT_EQ(c.status, kExitOk);
     EXPECT_EQ(slurp("a.csv"), slurp("b.csv"));
@@ -111,15 +112,17 @@ TEST_F(Program, TheSameSeedGivesTheSameFilesOnAnyNumberOfThreads)
     const Summary s = summarize(runBatches({{Mode::Dog, {}, 12, 424242}}, 1)[0]);
     const std::string row =
         exactPart + ",12" + cells({s.mean, s.sd, s.ciLow, s.ciHigh, double(s.min), double(s.max)});
-    EXPECT_EQ(slurp("a.csv"),
-              "mode,momotaro_x,momotaro_y,dog_x,dog_y,ticks_per_timer,exact_mean,exact_p_meet,"
-              "exact_first_meeting_s,exact_moves,exact_meetings_per_100_moves,runs,mean,sd,"
-              "ci95_low,ci95_high,min,max\n" +
-                  row + "\n");
+    EXPECT_TRUE(slurp("a.csv").starts_with(
+        "mode,momotaro_x,momotaro_y,dog_x,dog_y,ticks_per_timer,exact_mean,exact_p_meet,"
+        "exact_first_meeting_s,exact_moves,exact_meetings_per_100_moves,runs,mean,sd,"
+        "ci95_low,ci95_high,min,max\n" +
+        row + "\n\n"))
+        << slurp("a.csv");
     EXPECT_EQ(run({"--mode", "dog", "--runs", "12", "--seed", "424242", "--csv", "-"}).out,
               slurp("a.csv"));
     EXPECT_TRUE(run({"--mode", "dog", "--runs", "0", "--csv", "-"})
                     .out.ends_with(exactPart + ",0,,,,,,\n"));
+    EXPECT_EQ(run({"--version"}).out, "perne-stats " PERNE_PROJECT_VERSION "\n");
 }
 
 TEST_F(Program, BadArgumentsAreRefusedWithOneLineAndNothingWritten)
@@ -129,7 +132,10 @@ TEST_F(Program, BadArgumentsAreRefusedWithOneLineAndNothingWritten)
     const std::vector<std::vector<std::string>> bad{{"--momotaro", "11,4"},
                                                     {"--dog", "3"},
                                                     {"--dog", "4,4,4"},
-                                                    {"--momotaro", " 4,4"},
+                                                    {"--momotaro", "a,4"},
+                                                    {"--dog", "４，４，４"},
+                                                    {"--curve", "-"},
+                                                    {"--curve", csv},
                                                     {"--runs", "-5"},
                                                     {"--runs", "1000001"},
                                                     {"--runs", ""},
@@ -159,6 +165,98 @@ TEST_F(Program, BadArgumentsAreRefusedWithOneLineAndNothingWritten)
     }
 }
 
+// A coordinate is read as the window reads a typed answer: full-width digits and comma,
+// blanks, halves to even; text with no digit is refused here rather than read as 0.
+TEST(Options, StartingPointsAreReadAsTheWindowReadsAnswers)
+{
+    const std::pair<const char *, std::optional<Point>> cases[] = {
+        {"４，４", Point{4, 4}},  {"１０,０", Point{10, 0}},   {"3，7", Point{3, 7}},
+        {" 2 , 9 ", Point{2, 9}}, {"２．５,1.5", Point{2, 2}}, {"４、４", std::nullopt},
+        {"x,4", std::nullopt},    {"4,", std::nullopt},        {"１１,4", std::nullopt},
+        {"4,4,4", std::nullopt},  {"-1,4", std::nullopt},      {"４４", std::nullopt}};
+    for (const auto &[text, expected] : cases) {
+        const auto parsed = parseArguments({"--dog", text});
+        const auto *options = std::get_if<Options>(&parsed);
+        EXPECT_EQ(options ? std::optional(options->start.dog) : std::nullopt, expected) << text;
+    }
+}
+
+// The CSV's three tables and the curve's file, read back as a spreadsheet would: every
+// table under its own header; the histogram and every run as the batch gave them; the curve
+// one row per mode and period, its seconds period x 0.2, its values the exact ones to the
+// last bit and ending on exact_p_meet.
+TEST_F(Program, TheCsvTablesAndTheCurveReadBack)
+{
+    ASSERT_EQ(run({"--runs", "25", "--seed", "77", "--threads", "1", "--csv", path("r.csv"),
+                   "--curve", path("c.csv")})
+                  .status,
+              kExitOk);
+    const auto table = [](const std::string &text) {
+        std::vector<std::vector<std::vector<std::string>>> tables(1);
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.empty()) {
+                tables.emplace_back();
+                continue;
+            }
+            std::vector<std::string> cells(1);
+            for (const char c : line)
+                if (c == ',')
+                    cells.emplace_back();
+                else
+                    cells.back().push_back(c);
+            tables.back().push_back(cells);
+        }
+        return tables;
+    };
+    const auto tables = table(slurp("r.csv"));
+    ASSERT_EQ(tables.size(), 3u);
+    EXPECT_EQ(tables[1][0], (std::vector<std::string>{"mode", "meetings", "runs"}));
+    EXPECT_EQ(tables[2][0],
+              (std::vector<std::string>{"mode", "run", "meetings", "first_meeting_s"}));
+    ASSERT_EQ(tables[2].size(), 1 + 2 * 25u);
+    const auto outcomes = runBatches({{Mode::Both, {}, 25, 77}, {Mode::Dog, {}, 25, 77}}, 2);
+    for (std::size_t m = 0; m < 2; ++m) {
+        const std::string key(modeKey(kAllModes[m]));
+        const Summary s = summarize(outcomes[m]);
+        std::vector<long long> histogram;
+        for (const auto &row : tables[1])
+            if (row[0] == key && std::stoi(row[1]) == static_cast<int>(histogram.size()))
+                histogram.push_back(std::stoll(row[2]));
+        EXPECT_EQ(histogram, s.histogram) << key;
+        for (std::size_t i = 0; i < 25; ++i) {
+            const auto &row = tables[2][1 + m * 25 + i];
+            const RunOutcome &o = outcomes[m][i];
+            ASSERT_EQ(row.size(), 4u);
+            EXPECT_EQ(row[0] + ' ' + row[1] + ' ' + row[2],
+                      key + ' ' + std::to_string(i + 1) + ' ' + std::to_string(o.meetings));
+            if (o.firstMeetingPeriod == 0)
+                EXPECT_EQ(row[3], "");
+            else
+                EXPECT_DOUBLE_EQ(std::stod(row[3]),
+                                 0.2 * static_cast<double>(o.firstMeetingPeriod));
+        }
+    }
+
+    const auto curve = table(slurp("c.csv"));
+    ASSERT_EQ(curve.size(), 1u);
+    const auto perMode = static_cast<std::size_t>(ticksPerTimer()) + 1;
+    ASSERT_EQ(curve[0].size(), 1 + 2 * perMode);
+    EXPECT_EQ(curve[0][0], (std::vector<std::string>{"mode", "period", "seconds", "p_met"}));
+    for (std::size_t m = 0; m < 2; ++m) {
+        const ExactValues e = exactValues(kAllModes[m], {}, ticksPerTimer());
+        for (std::size_t k = 0; k < perMode; ++k) {
+            const auto &row = curve[0][1 + m * perMode + k];
+            ASSERT_EQ(row.size(), 4u);
+            EXPECT_EQ(row[0], modeKey(kAllModes[m]));
+            EXPECT_EQ(row[1], std::to_string(k));
+            EXPECT_DOUBLE_EQ(std::stod(row[2]), 0.2 * static_cast<double>(k));
+            EXPECT_EQ(std::strtod(row[3].c_str(), nullptr), e.metByPeriod[k]) << k;
+        }
+        EXPECT_EQ(curve[0][m * perMode + perMode][3], tables[0][1 + m][7]);
+    }
+}
+
 // Both histograms on one chart: per mode a group of bars in its colour, one bar per count
 // some run had, as tall as its share of the runs, and a dashed line at the exact mean.
 TEST(Chart, IsWellFormedAndHoldsBothHistograms)
@@ -166,8 +264,8 @@ TEST(Chart, IsWellFormedAndHoldsBothHistograms)
     ASSERT_FALSE(wellFormed("<svg><g></svg>"));
     ASSERT_FALSE(wellFormed("<svg>a & b</svg>"));
     Report report;
-    report.modes = {{Mode::Both, {}, {}, summarize({{0, 0}, {2, 1}, {2, 1}, {2, 1}})},
-                    {Mode::Dog, {}, {}, summarize({{1, 1}, {1, 1}, {3, 1}, {3, 1}})}};
+    report.modes = {{Mode::Both, {}, {}, summarize({{0, 0}, {2, 1}, {2, 1}, {2, 1}}), {}},
+                    {Mode::Dog, {}, {}, summarize({{1, 1}, {1, 1}, {3, 1}, {3, 1}}), {}}};
     report.modes[0].exact.meanMeetings = 2.5;
     report.modes[1].exact.meanMeetings = 1.5;
     const std::string svg = formatSvg(report);
