@@ -1,0 +1,302 @@
+// The engine as the page sees it: the run controller behind a small embind class whose
+// window, sound and clock are methods of a JavaScript object, and the two windows' design
+// tables handed over once at start-up so the page builds its controls from them.
+#include "design.h"
+#include "form1design.h"
+#include "form2design.h"
+#include "palette.h"
+#include "problemtexts.h"
+#include "typefaces.h"
+
+#include "clock.h"
+#include "random.h"
+#include "runcontroller.h"
+#include "texts.h"
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <string>
+
+namespace perne {
+namespace {
+
+using emscripten::val;
+
+// The page object's methods stand in for the window, the sound device and the clock.
+class PageSeams final : public Controls, public CueDevice, public Clock
+{
+public:
+    explicit PageSeams(val page) : m_page(std::move(page)) {}
+
+    void setCaption(Label label, const std::string &text) override
+    {
+        m_page.call<void>("setCaption", std::string(name(label)), text);
+    }
+    void setSpriteVisible(Sprite sprite, bool visible) override
+    {
+        m_page.call<void>("setSpriteVisible", std::string(name(sprite)), visible);
+    }
+    // The page gets the sprite's corner in design pixels of the field's client area.
+    void moveSprite(Sprite sprite, Point p) override
+    {
+        const PixelPosition px = latticeToFieldPixels(p);
+        m_page.call<void>("moveSprite", std::string(name(sprite)), px.x, px.y);
+    }
+    void setButtonEnabled(Button button, bool enabled) override
+    {
+        m_page.call<void>("setButtonEnabled", std::string(name(button)), enabled);
+    }
+    void setTimerEnabled(Timer timer, bool enabled) override
+    {
+        m_page.call<void>("setTimerEnabled", std::string(name(timer)), enabled);
+    }
+    void PlayCue(std::string_view fileName) override
+    {
+        m_page.call<void>("playCue", std::string(fileName));
+    }
+    float secondsSinceMidnight() override
+    {
+        return static_cast<float>(m_page.call<double>("secondsSinceMidnight"));
+    }
+
+private:
+    val m_page;
+};
+
+// The page's input boxes cannot wait, so the setup goes prompt by prompt through
+// beginSetUp()/answerPrompt(); nothing ever asks through this one.
+class NoPrompter final : public Prompter
+{
+public:
+    std::string ask(const std::string &, const std::string &, const std::string &) override
+    {
+        return {};
+    }
+};
+
+val promptObject(const CoordinatePrompt *p)
+{
+    if (!p)
+        return val::null();
+    val o = val::object();
+    o.set("title", std::string(p->title));
+    o.set("prompt", std::string(p->prompt));
+    o.set("defaultAnswer", std::string(p->defaultAnswer));
+    return o;
+}
+
+class PageEngine
+{
+public:
+    explicit PageEngine(val page)
+        : m_seams(std::move(page)), m_run(m_seams, m_prompter, m_seams, m_seams, m_random)
+    {}
+
+    void load() { m_run.load(); }
+    // mode 1: both walkers move (Command2); -1: the dog alone (Command3).
+    val beginSetUp(int mode)
+    {
+        return promptObject(
+            m_run.beginSetUp(mode == 1 ? RunState::BothWalking : RunState::DogWalking));
+    }
+    val answerPrompt(const std::string &answer) { return promptObject(m_run.answerPrompt(answer)); }
+    bool setUpUnderWay() const { return m_run.setUpUnderWay(); }
+    void command4Click() { m_run.command4Click(); }
+    void command5Click() { m_run.command5Click(); }
+    void timer1Tick() { m_run.timer1Tick(); }
+    void timer2Tick() { m_run.timer2Tick(); }
+
+private:
+    PageSeams m_seams;
+    NoPrompter m_prompter;
+    MixingRandom m_random;
+    RunController m_run;
+};
+
+template <typename T> val arrayOf(const T &items)
+{
+    val a = val::array();
+    for (const auto &item : items)
+        a.call<void>("push", val(std::string(item)));
+    return a;
+}
+
+const char *kindName(ControlKind k)
+{
+    switch (k) {
+    case ControlKind::Button:
+        return "button";
+    case ControlKind::PictureBox:
+        return "pictureBox";
+    case ControlKind::Sprite:
+        return "sprite";
+    case ControlKind::AxisLabel:
+        return "axisLabel";
+    case ControlKind::ValueLabel:
+        return "valueLabel";
+    case ControlKind::PrintBox:
+        return "printBox";
+    }
+    return "?";
+}
+
+template <std::size_t N> val controlsOf(const std::array<DesignControl, N> &controls)
+{
+    val a = val::array();
+    for (const DesignControl &c : controls) {
+        val o = val::object();
+        o.set("name", std::string(c.name));
+        o.set("kind", std::string(kindName(c.kind)));
+        o.set("container", std::string(c.container));
+        o.set("left", c.left);
+        o.set("top", c.top);
+        o.set("width", c.width);
+        o.set("height", c.height);
+        o.set("caption", std::string(c.caption));
+        o.set("tabIndex", c.tabIndex);
+        // Design pixels, rounded as every front end rounds them.
+        o.set("x", twipsToPixels(c.left));
+        o.set("y", twipsToPixels(c.top));
+        o.set("w", twipsToPixels(c.width));
+        o.set("h", twipsToPixels(c.height));
+        a.call<void>("push", o);
+    }
+    return a;
+}
+
+template <std::size_t N> val linesOf(const std::array<DesignLine, N> &lines)
+{
+    val a = val::array();
+    for (const DesignLine &l : lines) {
+        val o = val::object();
+        o.set("name", std::string(l.name));
+        o.set("container", std::string(l.container));
+        o.set("x1", l.x1);
+        o.set("y1", l.y1);
+        o.set("x2", l.x2);
+        o.set("y2", l.y2);
+        o.set("px1", twipsToPixels(l.x1));
+        o.set("py1", twipsToPixels(l.y1));
+        o.set("px2", twipsToPixels(l.x2));
+        o.set("py2", twipsToPixels(l.y2));
+        a.call<void>("push", o);
+    }
+    return a;
+}
+
+val sizeOf(int width, int height)
+{
+    val o = val::object();
+    o.set("width", width);
+    o.set("height", height);
+    return o;
+}
+
+std::string cssColour(Rgb rgb)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string s = "#000000";
+    for (int i = 0; i < 6; ++i)
+        s[std::size_t(1 + i)] = digits[(rgb >> (20 - 4 * i)) & 15u];
+    return s;
+}
+
+// Every table the page draws from; twips stay twips, colours become CSS colours.
+val designTables()
+{
+    val d = val::object();
+    d.set("twipsPerPixel", kTwipsPerPixel);
+    d.set("quitTitle", std::string(kQuitTitle));
+    d.set("quitQuestion", std::string(kQuitQuestion));
+
+    val f1 = val::object();
+    f1.set("caption", std::string(kForm1Caption));
+    f1.set("clientWidth", kForm1ClientWidth);
+    f1.set("clientHeight", kForm1ClientHeight);
+    f1.set("clientW", twipsToPixels(kForm1ClientWidth));
+    f1.set("clientH", twipsToPixels(kForm1ClientHeight));
+    f1.set("background", cssColour(kForm1Background));
+    f1.set("fieldBorder", twipsToPixels(kFieldBorderTwips));
+    f1.set("controls", controlsOf(kForm1Controls));
+    f1.set("lines", linesOf(kForm1Lines));
+    val images = val::object();
+    images.set("Picture3", sizeOf(kMomotaroImageWidth, kMomotaroImageHeight));
+    images.set("Picture2", sizeOf(kDogImageWidth, kDogImageHeight));
+    f1.set("images", images);
+    d.set("form1", f1);
+
+    val f2 = val::object();
+    f2.set("caption", std::string(kForm2Caption));
+    f2.set("clientWidth", kForm2ClientWidth);
+    f2.set("clientHeight", kForm2ClientHeight);
+    f2.set("clientW", twipsToPixels(kForm2ClientWidth));
+    f2.set("clientH", twipsToPixels(kForm2ClientHeight));
+    f2.set("controls", controlsOf(kForm2Controls));
+    f2.set("lines", linesOf(kForm2Lines));
+    d.set("form2", f2);
+
+    val colours = val::object();
+    val table = val::array();
+    for (Rgb rgb : kColourTable)
+        table.call<void>("push", val(cssColour(rgb)));
+    colours.set("table", table);
+    colours.set("valueLabelBackground", cssColour(kValueLabelBackground));
+    colours.set("meetingCount", cssColour(kMeetingCountColour));
+    colours.set("elapsedTime", cssColour(kElapsedTimeColour));
+    colours.set("printBoxBackground", cssColour(kPrintBoxBackground));
+    d.set("colours", colours);
+
+    val type = val::object();
+    type.set("designFamily", std::string(kDesignFontFamily));
+    type.set("defaultPoints", kDefaultFontPointSize);
+    type.set("axisLabelPoints", kAxisLabelPointSize);
+    type.set("axisLabelWeight", kAxisLabelWeight);
+    type.set("meetingCountPoints", kMeetingCountPointSize);
+    d.set("typefaces", type);
+
+    val texts = val::object();
+    texts.set("contestLine", std::string(kContestLine));
+    texts.set("problemHeading", std::string(kProblemHeading));
+    texts.set("problemLines", arrayOf(kProblemLines));
+    texts.set("conditionsHeading", std::string(kConditionsHeading));
+    texts.set("conditionLines", arrayOf(kConditionLines));
+    texts.set("headingColour", kHeadingColour);
+    texts.set("conditionColour", kConditionColour);
+    texts.set("textColour", kTextColour);
+    texts.set("printPoints", kPrintPointSize);
+    d.set("problem", texts);
+    return d;
+}
+
+// The lattice mapping, for the page's tests: design pixels of the field's client area.
+val latticeToField(int x, int y)
+{
+    const PixelPosition px =
+        latticeToFieldPixels(Point{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)});
+    val o = val::object();
+    o.set("x", px.x);
+    o.set("y", px.y);
+    return o;
+}
+
+} // namespace
+} // namespace perne
+
+EMSCRIPTEN_BINDINGS(perne_page)
+{
+    using namespace emscripten;
+    using perne::PageEngine;
+    class_<PageEngine>("PageEngine")
+        .constructor<val>()
+        .function("load", &PageEngine::load)
+        .function("beginSetUp", &PageEngine::beginSetUp)
+        .function("answerPrompt", &PageEngine::answerPrompt)
+        .function("setUpUnderWay", &PageEngine::setUpUnderWay)
+        .function("command4Click", &PageEngine::command4Click)
+        .function("command5Click", &PageEngine::command5Click)
+        .function("timer1Tick", &PageEngine::timer1Tick)
+        .function("timer2Tick", &PageEngine::timer2Tick);
+    function("designTables", &perne::designTables);
+    function("latticeToField", &perne::latticeToField);
+}

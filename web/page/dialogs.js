@@ -1,0 +1,82 @@
+// The page's own modal boxes: the input box of the setup prompts and the Yes/No question of
+// Quit. They cover the window they belong to, leave everything behind them inert, and hand
+// the answer to a callback, so the page's timers go on while they are open.
+'use strict';
+
+var Perne = window.Perne || (window.Perne = {});
+
+Perne.createDialogs = function (background) {
+  const inputBox = document.getElementById('inputBox');
+  const inputForm = inputBox.querySelector('form');
+  const inputTitle = inputBox.querySelector('.caption');
+  const inputPrompt = inputBox.querySelector('.prompt');
+  const answer = inputBox.querySelector('.answer');
+  const messageBox = document.getElementById('messageBox');
+  const messageForm = messageBox.querySelector('form');
+  let open = null; // { box, done, returnFocus }
+
+  function show(box, done) {
+    open = { box, done, returnFocus: document.activeElement };
+    for (const element of background()) element.inert = true;
+    box.hidden = false;
+  }
+
+  function close(result) {
+    if (!open) return;
+    const { box, done, returnFocus } = open;
+    open = null;
+    box.hidden = true;
+    for (const element of background()) element.inert = false;
+    if (returnFocus && returnFocus.focus) returnFocus.focus({ preventScroll: true });
+    done(result);
+  }
+
+  inputForm.addEventListener('submit', (event) => {
+    event.preventDefault();
+    close(answer.value);
+  });
+  inputBox.querySelector('.cancel').addEventListener('click', () => close(''));
+  inputForm.addEventListener('keydown', (event) => {
+    if (event.key === 'Escape') {
+      event.preventDefault();
+      close('');
+    }
+  });
+
+  messageForm.addEventListener('submit', (event) => {
+    event.preventDefault();
+    close(true);
+  });
+  messageBox.querySelector('.no').addEventListener('click', () => close(false));
+
+  return {
+    isOpen: () => open !== null,
+
+    // The input box: the default answer stands selected; OK or Enter hands over the text,
+    // キャンセル or Escape empty text.
+    ask(title, prompt, defaultAnswer, done) {
+      inputTitle.textContent = title;
+      inputPrompt.textContent = prompt;
+      answer.value = defaultAnswer;
+      show(inputBox, done);
+      answer.focus({ preventScroll: true });
+      answer.select();
+    },
+
+    // Yes (the default button) or No.
+    confirm(title, question, done) {
+      messageBox.querySelector('.caption').textContent = title;
+      messageBox.querySelector('.message').textContent = question;
+      show(messageBox, done);
+      messageBox.querySelector('.yes').focus({ preventScroll: true });
+    },
+
+    // Quit with Yes: whatever is open goes without an answer.
+    dismiss() {
+      if (!open) return;
+      open.box.hidden = true;
+      for (const element of background()) element.inert = false;
+      open = null;
+    },
+  };
+};

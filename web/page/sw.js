@@ -1,0 +1,37 @@
+// Keeps the pages working offline once they have been opened over http(s). Every page that
+// should work offline is one line of the list below; each file is answered from the cache
+// at once and fetched anew in the background, so the next visit gets the newer build.
+'use strict';
+
+const CACHE = 'perne';
+const FILES = [
+  'perne.html',
+  'perne.webmanifest',
+  'icons/perne-192.png',
+  'icons/perne-512.png',
+];
+
+self.addEventListener('install', (event) => {
+  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() => self.skipWaiting()));
+});
+
+self.addEventListener('activate', (event) => {
+  event.waitUntil(self.clients.claim());
+});
+
+self.addEventListener('fetch', (event) => {
+  const request = event.request;
+  if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
+  event.respondWith(caches.open(CACHE).then(async (cache) => {
+    const cached = await cache.match(request, { ignoreSearch: true });
+    const fresh = fetch(request).then((response) => {
+      if (response.ok) cache.put(request, response.clone());
+      return response;
+    });
+    if (cached) {
+      event.waitUntil(fresh.catch(() => {}));
+      return cached;
+    }
+    return fresh;
+  }));
+});

@@ -1,0 +1,157 @@
+// Builds the two windows from the design tables the engine hands over: every control at its
+// design place and size (design pixels, already rounded by the engine), buttons in the
+// design's tab order, lines behind the controls of their container.
+'use strict';
+
+var Perne = window.Perne || (window.Perne = {});
+
+(function () {
+  const images = { Picture3: 'inline:momotaro.png', Picture2: 'inline:dog.png' };
+
+  function place(element, c) {
+    element.style.left = `${c.x}px`;
+    element.style.top = `${c.y}px`;
+    element.style.width = `${c.w}px`;
+    element.style.height = `${c.h}px`;
+  }
+
+  // A one-pixel line from end to end, both ends drawn.
+  function line(l) {
+    const element = document.createElement('div');
+    element.className = 'line';
+    element.dataset.name = l.name;
+    element.style.left = `${Math.min(l.px1, l.px2)}px`;
+    element.style.top = `${Math.min(l.py1, l.py2)}px`;
+    element.style.width = `${Math.abs(l.px2 - l.px1) + 1}px`;
+    element.style.height = `${Math.abs(l.py2 - l.py1) + 1}px`;
+    return element;
+  }
+
+  function button(c) {
+    const element = document.createElement('button');
+    element.type = 'button';
+    element.textContent = c.caption;
+    return element;
+  }
+
+  function frame(id, form) {
+    const element = document.getElementById(id);
+    element.querySelector('.titlebar .caption').textContent = form.caption;
+    const client = element.querySelector('.client');
+    client.style.width = `${form.clientW}px`;
+    client.style.height = `${form.clientH}px`;
+    return { element, client, close: element.querySelector('.titlebar .close') };
+  }
+
+  // Buttons go into the page in their tab order, so Tab walks them as designed.
+  function inTabOrder(controls) {
+    return controls.filter((c) => c.kind === 'button').sort((a, b) => a.tabIndex - b.tabIndex);
+  }
+
+  // Some axis marks are barely wider than their box in a substitute face: draw them a
+  // little tighter rather than cut them off.
+  function fitCaption(element) {
+    for (let spacing = 0; element.scrollWidth > element.clientWidth && spacing > -3;) {
+      spacing -= 0.5;
+      element.style.letterSpacing = `${spacing}px`;
+    }
+  }
+
+  Perne.buildForm1 = function (design) {
+    const form = design.form1;
+    const w = frame('Form1', form);
+    w.client.style.background = form.background;
+    const controls = {};
+    const containers = { Form1: w.client };
+    const type = design.typefaces;
+
+    for (const c of form.controls) {
+      let element;
+      switch (c.kind) {
+      case 'button':
+        continue; // below, in tab order
+      case 'pictureBox':
+        element = document.createElement('div');
+        element.className = 'field';
+        containers[c.name] = element;
+        break;
+      case 'sprite':
+        element = document.createElement('img');
+        element.className = 'sprite';
+        element.src = images[c.name];
+        element.alt = '';
+        element.draggable = false;
+        break;
+      case 'axisLabel':
+        element = document.createElement('div');
+        element.className = 'label axis';
+        element.textContent = c.caption;
+        element.style.fontSize = `${type.axisLabelPoints}pt`;
+        element.style.fontWeight = String(type.axisLabelWeight);
+        break;
+      case 'valueLabel':
+        element = document.createElement('div');
+        element.className = 'label value';
+        element.textContent = c.caption;
+        element.style.background = design.colours.valueLabelBackground;
+        break;
+      default:
+        continue;
+      }
+      element.dataset.name = c.name;
+      place(element, c);
+      containers[c.container].append(element);
+      controls[c.name] = element;
+    }
+    controls.Label3.style.color = design.colours.meetingCount;
+    controls.Label3.style.fontSize = `${type.meetingCountPoints}pt`;
+    controls.Label4.style.color = design.colours.elapsedTime;
+
+    for (const l of form.lines) containers[l.container].prepend(line(l));
+    for (const c of inTabOrder(form.controls)) {
+      const element = button(c);
+      element.dataset.name = c.name;
+      place(element, c);
+      w.client.append(element);
+      controls[c.name] = element;
+    }
+
+    const fit = () => {
+      for (const c of form.controls) if (c.kind === 'axisLabel') fitCaption(controls[c.name]);
+    };
+    fit();
+    if (document.fonts) document.fonts.ready.then(fit, () => {});
+    return { ...w, controls, caption: form.caption };
+  };
+
+  Perne.buildForm2 = function (design) {
+    const form = design.form2;
+    const w = frame('Form2', form);
+    const controls = {};
+    for (const c of form.controls) {
+      if (c.kind !== 'printBox') continue;
+      const element = document.createElement('div');
+      element.className = 'printbox';
+      element.dataset.name = c.name;
+      element.style.background = design.colours.printBoxBackground;
+      place(element, c);
+      w.client.append(element);
+      controls[c.name] = element;
+    }
+    for (const l of form.lines) w.client.prepend(line(l));
+    for (const c of inTabOrder(form.controls)) {
+      const element = button(c);
+      element.dataset.name = c.name;
+      place(element, c);
+      w.client.append(element);
+      controls[c.name] = element;
+    }
+    return {
+      ...w,
+      controls,
+      caption: form.caption,
+      picture1: new Perne.PrintBox(controls.Picture1, design.typefaces.defaultPoints),
+      picture2: new Perne.PrintBox(controls.Picture2, design.typefaces.defaultPoints),
+    };
+  };
+})();
