@@ -9,7 +9,6 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
-#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string>
@@ -31,9 +30,15 @@ std::optional<StartingPoints> startingPoints(int mx, int my, int dx, int dy)
     return StartingPoints{point(mx, my), point(dx, dy)};
 }
 
-Mode modeOf(int index) { return index == 0 ? Mode::Both : Mode::Dog; }
+Mode modeOf(int index)
+{
+    return index == 0 ? Mode::Both : Mode::Dog;
+}
 
-val orNull(const std::optional<double> &value) { return value ? val(*value) : val::null(); }
+val orNull(const std::optional<double> &value)
+{
+    return value ? val(*value) : val::null();
+}
 
 // A copy the page may keep after the vector is gone.
 template <typename T> val arrayOf(const std::vector<T> &values)
@@ -52,15 +57,6 @@ template <typename T> val float64Array(const std::vector<T> &values)
         .call<val>("slice");
 }
 
-// The first-meeting curve, where the stats library has it already.
-template <typename Values> val curveOf(const Values &v)
-{
-    if constexpr (requires { v.metByPeriod; })
-        return float64Array(v.metByPeriod);
-    else
-        return val::null();
-}
-
 // Exact values of one mode, with the curve of the chance to have met by the end of each
 // timer period; null for points off the lattice.
 val exact(int mode, int mx, int my, int dx, int dy)
@@ -76,7 +72,7 @@ val exact(int mode, int mx, int my, int dx, int dy)
     out.set("firstMeetingSeconds", orNull(v.firstMeetingSeconds));
     out.set("meanMoves", v.meanMoves);
     out.set("meetingsPer100Moves", orNull(v.meetingsPer100Moves));
-    out.set("metByPeriod", curveOf(v));
+    out.set("metByPeriod", float64Array(v.metByPeriod));
     return out;
 }
 
@@ -107,28 +103,6 @@ std::optional<std::uint64_t> seedOf(const std::string &text)
     return seed;
 }
 
-// Until the stats library runs a batch a slice at a time itself: the same runs, in order.
-class SliceRunner
-{
-public:
-    explicit SliceRunner(const BatchRequest &request) : m_request(request) {}
-    long long runMore(double count)
-    {
-        const long long before = done();
-        const long long end = std::min(m_request.runs, before + static_cast<long long>(count));
-        for (long long i = before; i < end; ++i)
-            m_outcomes.push_back(
-                simulateRun(m_request.mode, m_request.start, runSeed(m_request.seed, m_request.mode, i)));
-        return end - before;
-    }
-    long long done() const { return static_cast<long long>(m_outcomes.size()); }
-    const std::vector<RunOutcome> &outcomes() const { return m_outcomes; }
-
-private:
-    BatchRequest m_request;
-    std::vector<RunOutcome> m_outcomes;
-};
-
 // One mode's batch, run by the page's worker a slice at a time.
 class PageBatch
 {
@@ -138,7 +112,10 @@ public:
                                 static_cast<long long>(runs), seedOf(seed).value()})
     {}
 
-    double runMore(double count) { return static_cast<double>(m_runner.runMore(count)); }
+    double runMore(double count)
+    {
+        return static_cast<double>(m_runner.runMore(static_cast<long long>(count)));
+    }
     double done() const { return static_cast<double>(m_runner.done()); }
 
     // Meetings and first-meeting periods of the runs from `from` on, as
@@ -166,10 +143,13 @@ public:
     val summary() const { return summaryOf(m_runner.outcomes()); }
 
 private:
-    SliceRunner m_runner;
+    BatchRunner m_runner;
 };
 
-bool validSeed(const std::string &text) { return seedOf(text).has_value(); }
+bool validSeed(const std::string &text)
+{
+    return seedOf(text).has_value();
+}
 
 } // namespace
 } // namespace perne::stats
@@ -179,7 +159,8 @@ EMSCRIPTEN_BINDINGS(perne_stats)
     using namespace perne::stats;
     emscripten::function("exact", &exact);
     emscripten::function("validSeed", &validSeed);
-    emscripten::function("ticksPerTimer", +[] { return static_cast<double>(perne::ticksPerTimer()); });
+    emscripten::function(
+        "ticksPerTimer", +[] { return static_cast<double>(perne::ticksPerTimer()); });
     emscripten::class_<PageBatch>("Batch")
         .constructor<int, int, int, int, int, std::string, double>()
         .function("runMore", &PageBatch::runMore)

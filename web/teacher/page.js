@@ -242,8 +242,15 @@
     drawHistograms();
     $('curve-chart').innerHTML = curveSvg();
 
-    // Served over http(s), the shared service worker keeps the page for offline use; a file
-    // opened from a folder needs none.
-    if ('serviceWorker' in navigator && /^https?:$/.test(location.protocol))
-        navigator.serviceWorker.register('service-worker.js').catch(() => {});
+    // Served over http(s) the page installs and works offline through the student's page's
+    // service worker; opened from a file there is nothing to install and nothing to ask for.
+    if (/^https?:$/.test(location.protocol)) {
+        for (const [rel, href] of [['manifest', 'perne-stats.webmanifest'], ['apple-touch-icon', 'icons/perne-192.png']]) {
+            const link = document.createElement('link');
+            link.rel = rel;
+            link.href = href;
+            document.head.append(link);
+        }
+        if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js').catch(() => {});
+    }
 })();
