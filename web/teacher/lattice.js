@@ -22,6 +22,7 @@ const PerneLattice = (() => {
     function create({ container, grid, figures, onMove }) {
         drawGrid(grid);
         const points = {};
+        let lifted = 0;
 
         function place(who, point) {
             points[who] = { ...point };
@@ -51,15 +52,13 @@ const PerneLattice = (() => {
                 event.preventDefault();
                 figure.setPointerCapture(event.pointerId);
                 figure.classList.add('dragging');
-                container.appendChild(figure); // the one in hand is drawn on top
+                figure.style.zIndex = String(++lifted); // the one in hand is drawn on top
                 figure.focus({ preventScroll: true });
             });
             figure.addEventListener('pointermove', (event) => {
                 if (figure.hasPointerCapture(event.pointerId)) moveTo(who, pointUnder(event));
             });
-            const drop = () => figure.classList.remove('dragging');
-            figure.addEventListener('pointerup', drop);
-            figure.addEventListener('pointercancel', drop);
+            figure.addEventListener('lostpointercapture', () => figure.classList.remove('dragging'));
             figure.addEventListener('keydown', (event) => {
                 const step = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] }[event.key];
                 if (!step) return;
