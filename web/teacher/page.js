@@ -106,7 +106,8 @@
     let batch = null;      // the batch on screen, running or done
     let batchId = 0;
     let drawPending = false;
-    const batchWorker = newWorker(onBatchMessage);
+    // One worker per mode, so that the two modes share the device's cores.
+    const batchWorkers = [0, 1].map(() => newWorker(onBatchMessage));
 
     const runsInput = $('runs'), seedInput = $('seed');
     runsInput.addEventListener('input', () => {
@@ -135,10 +136,13 @@
             seed: seed.value ?? PerneText.freshSeed(),
             running: true,
             stopped: false,
+            workersLeft: batchWorkers.length,
             modes: [0, 1].map(() => ({ meetings: [], firstPeriods: [], summary: null })),
         };
         batch.key = keyOf(batch.start);
-        batchWorker.postMessage({ type: 'batch', id: batch.id, start: asPairs(batch.start), runs: batch.runs, seed: batch.seed });
+        batchWorkers.forEach((worker, mode) => worker.postMessage({
+            type: 'batch', id: batch.id, start: asPairs(batch.start), runs: batch.runs, seed: batch.seed, modes: [mode],
+        }));
         $('start').disabled = true;
         $('stop').disabled = false;
         $('download-csv').disabled = true;
@@ -148,14 +152,14 @@
     $('stop').addEventListener('click', () => {
         if (!batch || !batch.running) return;
         $('stop').disabled = true;
-        batchWorker.postMessage({ type: 'stop', id: batch.id });
+        batchWorkers.forEach((worker) => worker.postMessage({ type: 'stop', id: batch.id }));
     });
 
     function onBatchMessage(message) {
         if (!batch || message.id !== batch.id) return;
         if (message.type === 'progress') {
-            message.modes.forEach((m, i) => {
-                const mode = batch.modes[i];
+            message.modes.forEach((m) => {
+                const mode = batch.modes[m.mode];
                 for (let r = 0; r < m.meetings.length; r++) {
                     mode.meetings.push(m.meetings[r]);
                     mode.firstPeriods.push(m.firstPeriods[r]);
@@ -163,8 +167,9 @@
                 mode.summary = m.summary;
             });
         } else if (message.type === 'finished') {
+            batch.stopped ||= message.stopped;
+            if (--batch.workersLeft > 0) return;
             batch.running = false;
-            batch.stopped = message.stopped;
             $('start').disabled = false;
             $('stop').disabled = true;
             $('download-csv').disabled = !batch.modes.some((m) => m.meetings.length > 0);

@@ -2,11 +2,12 @@
 // after the stats module's script (createPerneStats) in one Blob.
 //
 // From the page:  {type: 'exact', id, start}                 start = {momotaro: [x, y], dog: [x, y]}
-//                 {type: 'batch', id, start, runs, seed}     seed as decimal text
+//                 {type: 'batch', id, start, runs, seed, modes}  seed as decimal text; modes
+//                                                            to run, of 0 (both walk) and 1
 //                 {type: 'stop', id}
 // To the page:    {type: 'ready'}
 //                 {type: 'exact', id, modes: [both, dog]}
-//                 {type: 'progress', id, modes: [{done, meetings, firstPeriods, summary}, ...]}
+//                 {type: 'progress', id, modes: [{mode, done, meetings, firstPeriods, summary}, ...]}
 //                   (meetings and firstPeriods hold only the runs since the last progress)
 //                 {type: 'finished', id, stopped}
 'use strict';
@@ -41,12 +42,12 @@ function handle(message) {
     }
 }
 
-function startBatch({ id, start, runs, seed }) {
+function startBatch({ id, start, runs, seed, modes }) {
     if (batch) finish(true);
     batch = {
-        id, runs, stopping: false,
-        modes: [0, 1].map((mode) => new core.Batch(mode, ...coordinates(start), seed, runs)),
-        reported: [0, 0],
+        id, runs, stopping: false, modes,
+        runners: modes.map((mode) => new core.Batch(mode, ...coordinates(start), seed, runs)),
+        reported: modes.map(() => 0),
     };
     continueSoon();
 }
@@ -65,7 +66,7 @@ function work() {
     let left = true;
     while (left && performance.now() < until) {
         left = false;
-        for (const runner of batch.modes) {
+        for (const runner of batch.runners) {
             runner.runMore(SLICE_RUNS);
             if (runner.done() < batch.runs) left = true;
         }
@@ -76,10 +77,10 @@ function work() {
 }
 
 function report() {
-    const modes = batch.modes.map((runner, i) => {
+    const modes = batch.runners.map((runner, i) => {
         const fresh = runner.outcomesFrom(batch.reported[i]);
         batch.reported[i] = runner.done();
-        return { done: runner.done(), ...fresh, summary: runner.summary() };
+        return { mode: batch.modes[i], done: runner.done(), ...fresh, summary: runner.summary() };
     });
     postMessage({ type: 'progress', id: batch.id, modes },
         modes.flatMap((m) => [m.meetings.buffer, m.firstPeriods.buffer]));
@@ -87,7 +88,7 @@ function report() {
 
 function finish(stopped) {
     report();
-    batch.modes.forEach((runner) => runner.delete());
+    batch.runners.forEach((runner) => runner.delete());
     postMessage({ type: 'finished', id: batch.id, stopped });
     batch = null;
 }
