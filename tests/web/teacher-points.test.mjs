@@ -97,6 +97,15 @@ test('points dragged, touched and typed give the values perne-stats gives', asyn
                 // Chart: 0 at y = 456, 1 at y = 78, drawn to 0.01 px.
                 rows.forEach((r, k) => assert.ok(Math.abs((456 - ys[k]) / 378 - Number(r.p_met)) < 1e-4, `${name} period ${k}`));
             }
+            // Read off at a chosen second: both chances at the end of that second's period.
+            await page.$eval('#curve-time', (slider) => {
+                slider.value = '60';
+                slider.dispatchEvent(new Event('input'));
+            });
+            for (const [id, name, label] of [['both', 'both', '２人'], ['dog', 'dog', '１人']]) {
+                const p = Number(native.find((r) => r.mode === name && r.seconds === '60').p_met);
+                assert.equal(await page.textContent(`#curve-${id}`), `${label} ${(p * 100).toFixed(1)}%`);
+            }
             assert.deepEqual(requests, [], 'no request leaves the page');
             assert.deepEqual(errors, []);
         });

@@ -48,8 +48,9 @@ const PerneCharts = (() => {
         return out;
     }
 
-    // curves[mode]: the chance to have met by the end of each 0.2 s period (index 0 is t = 0).
-    function curveSvg(curves, secondsPerPeriod, limitSeconds) {
+    // curves[mode]: the chance to have met by the end of each 0.2 s period (index 0 is t = 0);
+    // a marker at markSeconds, when given, with both curves' values there.
+    function curveSvg(curves, secondsPerPeriod, limitSeconds, markSeconds = null) {
         const sx = (t) => M.left + (t / limitSeconds) * (W - M.left - M.right);
         const sy = (p) => H - M.bottom - p * (H - M.top - M.bottom);
         const xTicks = [];
@@ -63,6 +64,15 @@ const PerneCharts = (() => {
             body += `<polyline class="curve-${mode}" fill="none" stroke="${style.color}" stroke-width="5" ` +
                 `stroke-dasharray="${style.dash}" stroke-linejoin="round" points="${points.join(' ')}"/>`;
         });
+        if (markSeconds !== null) {
+            const x = sx(markSeconds);
+            body += `<line class="mark" x1="${num(x)}" x2="${num(x)}" y1="${M.top}" y2="${H - M.bottom}" stroke="#555" stroke-width="3"/>`;
+            curves.forEach((curve, mode) => {
+                if (!curve) return;
+                const p = curve[Math.round(markSeconds / secondsPerPeriod)];
+                body += `<circle cx="${num(x)}" cy="${num(sy(p))}" r="9" fill="${MODE_STYLE[mode].color}"/>`;
+            });
+        }
         // The legend sits low on the right, where both curves have long since risen.
         MODE_STYLE.forEach((style, mode) => {
             const y = H - M.bottom - 110 + mode * 48;

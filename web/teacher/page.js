@@ -56,12 +56,26 @@
                 cell.dataset.value = value === null ? '' : String(value);
             });
         }
-        $('curve-chart').innerHTML = curveSvg();
-        $('curve-chart').dataset.key = key;
+        showCurve();
     }
 
-    const curveSvg = () => PerneCharts.curveSvg(
-        (exactByKey.get(keyOf(start)) || []).map((m) => m.metByPeriod), SECONDS_PER_PERIOD, LIMIT_SECONDS);
+    const curves = () => (exactByKey.get(keyOf(start)) || []).map((m) => m.metByPeriod);
+    const markSeconds = () => Number($('curve-time').value);
+    const curveSvg = () => PerneCharts.curveSvg(curves(), SECONDS_PER_PERIOD, LIMIT_SECONDS, markSeconds());
+
+    // The curve, and both chances read off it at the marked second.
+    function showCurve() {
+        $('curve-chart').innerHTML = curveSvg();
+        $('curve-chart').dataset.key = keyOf(start);
+        $('curve-seconds').textContent = markSeconds();
+        const at = Math.round(markSeconds() / SECONDS_PER_PERIOD);
+        ['both', 'dog'].forEach((id, mode) => {
+            const curve = curves()[mode];
+            $(`curve-${id}`).textContent = curve
+                ? `${['２人', '１人'][mode]} ${(curve[at] * 100).toFixed(1)}%` : '';
+        });
+    }
+    $('curve-time').addEventListener('input', showCurve);
 
     // ---- the starting points: dragged or typed ----
     const lattice = PerneLattice.create({
@@ -245,7 +259,7 @@
 
     askExact();
     drawHistograms();
-    $('curve-chart').innerHTML = curveSvg();
+    showCurve();
 
     // Served over http(s) the page installs and works offline through the student's page's
     // service worker; opened from a file there is nothing to install and nothing to ask for.
