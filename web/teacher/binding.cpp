@@ -146,11 +146,6 @@ private:
     BatchRunner m_runner;
 };
 
-bool validSeed(const std::string &text)
-{
-    return seedOf(text).has_value();
-}
-
 } // namespace
 } // namespace perne::stats
 
@@ -158,9 +153,6 @@ EMSCRIPTEN_BINDINGS(perne_stats)
 {
     using namespace perne::stats;
     emscripten::function("exact", &exact);
-    emscripten::function("validSeed", &validSeed);
-    emscripten::function(
-        "ticksPerTimer", +[] { return static_cast<double>(perne::ticksPerTimer()); });
     emscripten::class_<PageBatch>("Batch")
         .constructor<int, int, int, int, int, std::string, double>()
         .function("runMore", &PageBatch::runMore)

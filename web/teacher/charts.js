@@ -90,7 +90,7 @@ const PerneCharts = (() => {
         const cell = (W - M.left - M.right) / (xMax + 1);
         const sx = (k) => M.left + (k + 0.5) * cell;
         const top = yMax > 0 ? yMax : 1;
-        const step = niceStep(top, 5);
+        const step = Math.max(1, niceStep(top, 5)); // runs are counted in whole numbers
         const ceiling = Math.ceil(top / step) * step;
         const sy = (n) => H - M.bottom - (n / ceiling) * (H - M.top - M.bottom);
         const yTicks = [];

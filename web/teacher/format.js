@@ -29,7 +29,7 @@ const PerneText = (() => {
         if (r.error === 'empty') return { error: '数を入れてください' };
         if (r.error === 'nan') return { error: '数字で入れてください' };
         if (r.error === 'fraction' || r.value < 0 || r.value > LATTICE_MAX)
-            return { error: '0 から 10 までの整数にしてください' };
+            return { error: '0〜10 の整数にしてください' };
         return { value: r.value };
     }
 
