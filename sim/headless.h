@@ -124,9 +124,10 @@ struct HeadlessSimulation
     // Returns false if the setup was refused; answers it did not ask for are dropped.
     bool setUpAndStart(RunState mode, Point momotaro, Point dog);
 
-    // Ready for another run as if freshly made with this seed: a new generator, the clock
-    // back at its start, no cues heard. The next setup overwrites the rest of the run's
-    // state; what the previous runs allocated is kept, so batches do not allocate per run.
+    // Ready for another run that goes as it would on a simulation freshly made with this
+    // seed: a new generator, the clock back at its start, no cues heard. The next setup
+    // overwrites the rest of the run's state; what earlier runs allocated is kept, so a
+    // batch does not allocate per run.
     void restart(std::uint64_t seed);
 
     double clockStart; // seconds since midnight at which every run starts

@@ -17,8 +17,7 @@ constexpr double kSecondsPerTick = kTimerIntervalMs / 1000.0;
 class Propagation
 {
 public:
-    Propagation(Mode mode, StartingPoints start)
-        : m_moves(stepMoves()), m_momotaroWalks(mode == Mode::Both)
+    Propagation(Mode mode, StartingPoints start) : m_momotaroWalks(mode == Mode::Both)
     {
         if (m_momotaroWalks) {
             for (int i = 0; i < kPoints; ++i)
@@ -47,7 +46,7 @@ public:
     // and returned (those are the meetings of this tick).
     double stepDog(std::vector<double> &mass)
     {
-        spreadRows(m_moves, mass, m_scratch, m_columns);
+        stepAlongRows(mass, m_scratch, m_turned, m_columns);
         double met = 0.0;
         for (int c = 0; c < m_columns; ++c) {
             double &cell = m_scratch[static_cast<std::size_t>(m_columnPoint[c] * m_columns + c)];
@@ -58,23 +57,21 @@ public:
         return met;
     }
 
-    // The same for Momotaro, on the transposed layout so that his point indexes the rows.
+    // The same for Momotaro, whose point numbers the cells within each row.
     double stepMomotaro(std::vector<double> &mass)
     {
-        transposeTable(mass, m_turned);
-        spreadRows(m_moves, m_turned, m_scratch, kPoints);
+        stepWithinRows(mass, m_scratch, m_turned);
         double met = 0.0;
         for (int p = 0; p < kPoints; ++p) {
             double &cell = m_scratch[static_cast<std::size_t>(p * kPoints + p)];
             met += cell;
             cell = 0.0;
         }
-        transposeTable(m_scratch, mass);
+        mass.swap(m_scratch);
         return met;
     }
 
 private:
-    MoveTable m_moves;
     bool m_momotaroWalks;
     std::vector<int> m_columnPoint;
     int m_columns = 0;

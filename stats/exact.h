@@ -10,7 +10,8 @@ namespace perne::stats {
 // What one run is expected to give, computed without chance: the probability distribution
 // over where the two walkers are (every pair of lattice points, plus "a meeting waits for
 // its reset") is carried through the run tick by tick, Timer1 then Timer2 in every
-// 200 ms period, with the engine's own step rule.
+// 200 ms period, each step as the stencil of lattice.h (which the tests hold to the
+// engine's own step rule).
 struct ExactValues
 {
     long long ticksPerTimer = 0;

@@ -79,4 +79,77 @@ void transposeTable(const std::vector<double> &from, std::vector<double> &to)
                         from[static_cast<std::size_t>(r * kPoints + c)];
 }
 
+namespace {
+
+constexpr int kLast = kSide - 1;
+constexpr double kPerDirection = 1.0 / kDirectionCount;
+
+// The stencil over one lattice of kPoints entries spaced `stride` cells apart, for `count`
+// neighbouring cells at once: along x, then along y, then less the cell itself.
+void stencil(const double *from, double *to, double *scratch, std::size_t stride, std::size_t count)
+{
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x) {
+            const std::size_t p = static_cast<std::size_t>(y * kSide + x);
+            const double *__restrict a =
+                from + static_cast<std::size_t>(y * kSide + std::max(x - 1, 0)) * stride;
+            const double *__restrict b = from + p * stride;
+            const double *__restrict c =
+                from + static_cast<std::size_t>(y * kSide + std::min(x + 1, kLast)) * stride;
+            double *__restrict out = scratch + p * stride;
+            for (std::size_t i = 0; i < count; ++i)
+                out[i] = a[i] + b[i] + c[i];
+        }
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x) {
+            const std::size_t p = static_cast<std::size_t>(y * kSide + x);
+            const double *__restrict a =
+                scratch + static_cast<std::size_t>(std::max(y - 1, 0) * kSide + x) * stride;
+            const double *__restrict b = scratch + p * stride;
+            const double *__restrict c =
+                scratch + static_cast<std::size_t>(std::min(y + 1, kLast) * kSide + x) * stride;
+            const double *__restrict self = from + p * stride;
+            double *__restrict out = to + p * stride;
+            for (std::size_t i = 0; i < count; ++i)
+                out[i] = (a[i] + b[i] + c[i] - self[i]) * kPerDirection;
+        }
+}
+
+} // namespace
+
+void stepAlongRows(const std::vector<double> &from, std::vector<double> &to,
+                   std::vector<double> &scratch, int rowLength)
+{
+    to.resize(from.size());
+    scratch.resize(from.size());
+    const auto length = static_cast<std::size_t>(rowLength);
+    stencil(from.data(), to.data(), scratch.data(), length, length);
+}
+
+void stepWithinRows(const std::vector<double> &from, std::vector<double> &to,
+                    std::vector<double> &scratch)
+{
+    to.resize(from.size());
+    scratch.resize(from.size());
+    // The same sums as stencil() with one cell per point, in the same order, but over the
+    // row's run of cells at once and with the lattice's edges put right afterwards.
+    for (std::size_t row = 0; row < from.size(); row += kPoints) {
+        const double *__restrict f = from.data() + row;
+        double *__restrict s = scratch.data() + row;
+        double *__restrict t = to.data() + row;
+        for (int i = 1; i + 1 < kPoints; ++i)
+            s[i] = f[i - 1] + f[i] + f[i + 1];
+        for (int y = 0; y < kPoints; y += kSide) {
+            s[y] = f[y] + f[y] + f[y + 1];
+            s[y + kLast] = f[y + kLast - 1] + f[y + kLast] + f[y + kLast];
+        }
+        for (int i = 0; i < kSide; ++i)
+            t[i] = (s[i] + s[i] + s[i + kSide] - f[i]) * kPerDirection;
+        for (int i = kSide; i < kPoints - kSide; ++i)
+            t[i] = (s[i - kSide] + s[i] + s[i + kSide] - f[i]) * kPerDirection;
+        for (int i = kPoints - kSide; i < kPoints; ++i)
+            t[i] = (s[i - kSide] + s[i] + s[i] - f[i]) * kPerDirection;
+    }
+}
+
 } // namespace perne::stats

@@ -6,7 +6,8 @@
 #include <vector>
 
 // The lattice as the exact calculations see it: points numbered row by row, the step rule
-// as a table of moves, and the two operations on tables of probabilities they are built of.
+// as a table of moves and as a stencil, and the operations on tables of probabilities they
+// are built of.
 namespace perne::stats {
 
 constexpr int kSide = kLatticeMax - kLatticeMin + 1;
@@ -35,5 +36,19 @@ void spreadRows(const MoveTable &moves, const std::vector<double> &from, std::ve
 
 // A kPoints x kPoints table turned over its diagonal.
 void transposeTable(const std::vector<double> &from, std::vector<double> &to);
+
+// One step, as a stencil: the eight directions are the 3 x 3 block of moves less the one
+// that stays, and a move of the block clamps each axis on its own, so the block is three
+// clamped neighbours along x times three along y. A step is then the sum over that block
+// less the cell itself, over 8. Clamping also makes a move from p to q exactly as likely
+// as one from q to p, so summing where the mass comes from is where it goes.
+//
+// stepAlongRows: the stepping walker's point numbers the kPoints rows (of rowLength cells)
+// of `from`; stepWithinRows: it numbers the kPoints cells within each row. `to` and
+// `scratch` get from's size.
+void stepAlongRows(const std::vector<double> &from, std::vector<double> &to,
+                   std::vector<double> &scratch, int rowLength);
+void stepWithinRows(const std::vector<double> &from, std::vector<double> &to,
+                    std::vector<double> &scratch);
 
 } // namespace perne::stats

@@ -1,5 +1,6 @@
 #include "exact.h"
 #include "headless.h"
+#include "lattice.h"
 
 #include <gtest/gtest.h>
 
@@ -134,6 +135,25 @@ TEST(ExactValues, AgreeWithEveryRunOfTheRealHandlers)
         expectSame(exactValues(mode, start, periods), enumerateRuns(mode, start, periods));
 }
 
+// The stencil that steps the exact distributions is the engine's step rule: from every
+// point, one step along the rows and one within them spread the mass as the eight
+// directions of step() do.
+TEST(Lattice, TheStencilStepsAsTheEngineDoes)
+{
+    std::vector<double> along(kPoints), within(kPoints), scratch;
+    for (int from = 0; from < kPoints; ++from) {
+        std::vector<double> expected(kPoints, 0.0);
+        for (StepDirection d = 1; d <= kDirectionCount; ++d)
+            expected[static_cast<std::size_t>(indexOf(step(pointAt(from), d)))] += 0.125;
+        std::vector<double> unit(kPoints, 0.0);
+        unit[static_cast<std::size_t>(from)] = 1.0;
+        stepAlongRows(unit, along, scratch, 1);
+        stepWithinRows(unit, within, scratch);
+        EXPECT_EQ(along, expected) << from;
+        EXPECT_EQ(within, expected) << from;
+    }
+}
+
 // The 180-second run's curve: from 0 at Start, never falling, one value per period, ending
 // on the very chance to meet that the same propagation gives.
 TEST(ExactValues, TheCurveEndsOnTheChanceToMeet)
@@ -146,8 +166,9 @@ TEST(ExactValues, TheCurveEndsOnTheChanceToMeet)
             EXPECT_TRUE(std::is_sorted(v.metByPeriod.begin(), v.metByPeriod.end()));
             EXPECT_EQ(v.metByPeriod.back(), v.meetingProbability) << modeKey(mode);
             // Starting ten steps apart, nobody can meet in the first four periods.
-            if (start.dog.x == 10)
+            if (start.dog.x == 10) {
                 EXPECT_EQ(v.metByPeriod[4], 0.0);
+            }
         }
     }
 }

@@ -216,6 +216,8 @@ TEST_F(Program, TheCsvTablesAndTheCurveReadBack)
               (std::vector<std::string>{"mode", "run", "meetings", "first_meeting_s"}));
     ASSERT_EQ(tables[2].size(), 1 + 2 * 25u);
     const auto outcomes = runBatches({{Mode::Both, {}, 25, 77}, {Mode::Dog, {}, 25, 77}}, 2);
+    EXPECT_EQ(tables[1].size(), 1 + summarize(outcomes[0]).histogram.size() +
+                                    summarize(outcomes[1]).histogram.size());
     for (std::size_t m = 0; m < 2; ++m) {
         const std::string key(modeKey(kAllModes[m]));
         const Summary s = summarize(outcomes[m]);
