@@ -14,6 +14,9 @@ packages=(
     emscripten chromium
 )
 
+# npm installs the page tests' browser driver; some Node packages bring their own npm.
+command -v npm >/dev/null || packages+=(npm)
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

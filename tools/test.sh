@@ -4,8 +4,8 @@
 #     engine tests, with a bounded fuzz run of the typed-answer reader;
 #  2. the normal build: engine tests, window tests (offscreen), and the end-to-end test
 #     that drives the real program under Xvfb;
-#  3. the WebAssembly build (emscripten): the engine tests and the typed-answer corpus under
-#     Node.
+#  3. the WebAssembly build (emscripten): the browser pages (tools/web.sh) and their tests in
+#     headless Chromium, then the engine tests and the typed-answer corpus under Node.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -30,4 +30,6 @@ export NODE_PATH=/usr/share/nodejs
 emcmake cmake -S . -B build-wasm -G Ninja -DCMAKE_BUILD_TYPE=Release -DPERNE_BUILD_GUI=OFF \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" >/dev/null
 cmake --build build-wasm -j "$jobs"
+tools/web.sh
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error && node --test)
 ctest --test-dir build-wasm --output-on-failure -j "$jobs"

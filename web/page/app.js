@@ -119,7 +119,13 @@ var Perne = window.Perne || (window.Perne = {});
         const button = form1.controls[name];
         const hadFocus = document.activeElement === button;
         button.disabled = !enabled;
-        if (hadFocus && !enabled) focusAfter(form1, button);
+        // Once the handler is done, so the focus lands on a button that stays enabled.
+        if (hadFocus && !enabled) {
+          queueMicrotask(() => {
+            const now = document.activeElement;
+            if (now === button || now === document.body || now === null) focusAfter(form1, button);
+          });
+        }
       },
       // Enabling a running timer leaves it on its beat.
       setTimerEnabled(name, enabled) {
