@@ -134,6 +134,19 @@ test('typed points off the lattice are refused next to the field and change noth
                 await page.fill(field, field.endsWith('x') ? (who === 'dog' ? '6' : '4') : '4');
                 assert.equal(await page.textContent(`#${who}-message`), '');
             }
+            // A good y does not hide what is wrong with x; dragging mends both.
+            await page.fill('#momotaro-x', '99');
+            await page.fill('#momotaro-y', '3');
+            assert.match(await page.textContent('#momotaro-message'), /./);
+            await waitForPoints(page, [4, 3], [6, 4]);
+            const to = await latticePoint(page, [0, 0]);
+            await page.mouse.move(...Object.values(await figureCentre(page, 'momotaro')));
+            await page.mouse.down();
+            await page.mouse.move(to.x, to.y, { steps: 5 });
+            await page.mouse.up();
+            await assertFigureOn(page, 'momotaro', [0, 0]);
+            assert.equal(await page.textContent('#momotaro-message'), '');
+            assert.equal(await page.getAttribute('#momotaro-x', 'aria-invalid'), 'false');
         });
     } finally {
         await browser.close();

@@ -33,12 +33,16 @@
         drawHistograms();
     });
 
+    // The points on screen first, then those of the batch on screen (its histograms' means
+    // and its CSV need them), whichever is still missing.
     function askExact() {
-        const key = keyOf(start);
-        if (exactAsked !== null || exactByKey.has(key)) return showExact();
-        exactAsked = key;
-        exactWorker.postMessage({ type: 'exact', id: ++exactRequestId, start: asPairs(start) });
-        $('exact-table').classList.add('pending');
+        const wanted = [keyOf(start), batch && batch.key].find((k) => k && !exactByKey.has(k));
+        if (!wanted) return showExact();
+        $('exact-table').classList.toggle('pending', !exactByKey.has(keyOf(start)));
+        if (exactAsked !== null) return;
+        exactAsked = wanted;
+        const [mx, my, dx, dy] = wanted.split(',').map(Number);
+        exactWorker.postMessage({ type: 'exact', id: ++exactRequestId, start: { momotaro: [mx, my], dog: [dx, dy] } });
     }
 
     function showExact() {
@@ -84,8 +88,10 @@
         figures: { momotaro: $('figure-momotaro'), dog: $('figure-dog') },
         onMove: (who, point) => {
             start[who] = point;
-            $(`${who}-x`).value = point.x;
-            $(`${who}-y`).value = point.y;
+            for (const axis of ['x', 'y']) {
+                $(`${who}-${axis}`).value = point[axis];
+                $(`${who}-${axis}`).setAttribute('aria-invalid', 'false');
+            }
             showMessage(`${who}-message`, '');
             askExact();
         },
@@ -100,11 +106,17 @@
         for (const axis of ['x', 'y']) {
             const input = $(`${who}-${axis}`);
             input.addEventListener('input', () => {
-                const read = PerneText.readCoordinate(input.value);
-                input.setAttribute('aria-invalid', read.error ? 'true' : 'false');
-                showMessage(`${who}-message`, read.error || '');
-                if (read.error) return; // the figure stays where it was
-                start[who] = { ...start[who], [axis]: read.value };
+                // Each field that reads as a point on the lattice moves the figure; the message
+                // names what is wrong with either of the walker's two fields.
+                let error = '';
+                for (const a of ['x', 'y']) {
+                    const field = $(`${who}-${a}`);
+                    const read = PerneText.readCoordinate(field.value);
+                    field.setAttribute('aria-invalid', read.error ? 'true' : 'false');
+                    if (read.error) error ||= read.error;
+                    else start[who] = { ...start[who], [a]: read.value };
+                }
+                showMessage(`${who}-message`, error);
                 lattice.place(who, start[who]);
                 askExact();
             });
@@ -154,6 +166,7 @@
             modes: [0, 1].map(() => ({ meetings: [], firstPeriods: [], summary: null })),
         };
         batch.key = keyOf(batch.start);
+        askExact();
         batchWorkers.forEach((worker, mode) => worker.postMessage({
             type: 'batch', id: batch.id, start: asPairs(batch.start), runs: batch.runs, seed: batch.seed, modes: [mode],
         }));
