@@ -1,6 +1,6 @@
 // The teacher's page: the lattice and the typed points choose the start, a worker computes
-// the exact values and the curve, another runs the batches; this file only wires them to the
-// page.
+// the exact values and the curve, two more run the batches (one mode each); this file only
+// wires them to the page.
 'use strict';
 
 (() => {
@@ -20,6 +20,7 @@
     const keyOf = (s) => `${s.momotaro.x},${s.momotaro.y},${s.dog.x},${s.dog.y}`;
     const asPairs = (s) => ({ momotaro: [s.momotaro.x, s.momotaro.y], dog: [s.dog.x, s.dog.y] });
     const exactByKey = new Map();
+    let batch = null; // the batch on screen, running or done
 
     // ---- exact values: one request at a time, always for the latest points ----
     let exactAsked = null;
@@ -129,7 +130,6 @@
     }
 
     // ---- batches ----
-    let batch = null;      // the batch on screen, running or done
     let batchId = 0;
     let drawPending = false;
     // One worker per mode, so that the two modes share the device's cores.
