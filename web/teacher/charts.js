@@ -18,11 +18,14 @@ const PerneCharts = (() => {
         return `<text x="${num(x)}" y="${num(y)}" font-size="${size}" ${extra}>${esc(content)}</text>`;
     }
 
-    function frame(title, body) {
+    // `where` (the starting points) goes in the bottom-left corner, so a chart pasted into a
+    // slide still says what it is about.
+    function frame(title, where, body) {
         return `<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 ${W} ${H}" width="${W}" height="${H}" ` +
             `font-family="${esc(FONT)}" fill="#1a1a1a">` +
             `<rect width="${W}" height="${H}" fill="#ffffff"/>` +
-            text(M.left, 48, title, 32, 'font-weight="bold"') + body + '</svg>';
+            text(M.left, 40, title, 32, 'font-weight="bold"') + text(12, H - 12, where, 22, 'fill="#444"') +
+            body + '</svg>';
     }
 
     // Round steps (1, 2 or 5 times a power of ten) giving at most about `count` ticks.
@@ -44,13 +47,13 @@ const PerneCharts = (() => {
         out += `<line x1="${M.left}" x2="${W - M.right}" y1="${H - M.bottom}" y2="${H - M.bottom}" stroke="#1a1a1a" stroke-width="2.5"/>`;
         out += `<line x1="${M.left}" x2="${M.left}" y1="${M.top}" y2="${H - M.bottom}" stroke="#1a1a1a" stroke-width="2.5"/>`;
         out += text(W - M.right, H - 12, xLabel, 26, 'text-anchor="end"');
-        out += text(M.left - 14, M.top - 16, yLabel, 24, 'text-anchor="end"');
+        out += text(12, M.top - 14, yLabel, 24);
         return out;
     }
 
     // curves[mode]: the chance to have met by the end of each 0.2 s period (index 0 is t = 0);
     // a marker at markSeconds, when given, with both curves' values there.
-    function curveSvg(curves, secondsPerPeriod, limitSeconds, markSeconds = null) {
+    function curveSvg(curves, where, secondsPerPeriod, limitSeconds, markSeconds = null) {
         const sx = (t) => M.left + (t / limitSeconds) * (W - M.left - M.right);
         const sy = (p) => H - M.bottom - p * (H - M.top - M.bottom);
         const xTicks = [];
@@ -80,12 +83,12 @@ const PerneCharts = (() => {
                 `stroke-width="5" stroke-dasharray="${style.dash}"/>`;
             body += text(W - 316, y + 10, style.label, 28);
         });
-        return frame('t 秒までに出会っている確率', body);
+        return frame('t 秒までに出会っている確率', where, body);
     }
 
     // One mode's histogram of meetings per run; xMax and yMax are shared by both charts so
     // they can be compared side by side.
-    function histogramSvg({ mode, histogram, runs, mean, exactMean, xMax, yMax }) {
+    function histogramSvg({ mode, where, histogram, runs, mean, exactMean, xMax, yMax }) {
         const style = MODE_STYLE[mode];
         const cell = (W - M.left - M.right) / (xMax + 1);
         const sx = (k) => M.left + (k + 0.5) * cell;
@@ -98,7 +101,7 @@ const PerneCharts = (() => {
         const every = xMax <= 16 ? 1 : xMax <= 34 ? 2 : xMax <= 80 ? 5 : 10;
         const xTicks = [];
         for (let k = 0; k <= xMax; k += every) xTicks.push([k, String(k)]);
-        let body = axes(xTicks, yTicks, 'ペルネ回数', '回', sx, sy);
+        let body = axes(xTicks, yTicks, 'ペルネ回数', '実験の回数', sx, sy);
         (histogram || []).forEach((count, k) => {
             if (!count) return;
             const y = sy(count);
@@ -114,7 +117,7 @@ const PerneCharts = (() => {
         const title = runs > 0
             ? `${style.label}　${runs} 回　平均 ${mean.toFixed(2)}`
             : `${style.label}　まだためしていません`;
-        return frame(title, body);
+        return frame(title, where, body);
     }
 
     // The SVG as a PNG at twice its size (sharp on a projector and in slides).

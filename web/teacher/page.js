@@ -66,7 +66,8 @@
 
     const curves = () => (exactByKey.get(keyOf(start)) || []).map((m) => m.metByPeriod);
     const markSeconds = () => Number($('curve-time').value);
-    const curveSvg = () => PerneCharts.curveSvg(curves(), SECONDS_PER_PERIOD, LIMIT_SECONDS, markSeconds());
+    const where = (s) => `桃太郎 (${s.momotaro.x}, ${s.momotaro.y})・犬 (${s.dog.x}, ${s.dog.y})`;
+    const curveSvg = () => PerneCharts.curveSvg(curves(), where(start), SECONDS_PER_PERIOD, LIMIT_SECONDS, markSeconds());
 
     // The curve, and both chances read off it at the marked second.
     function showCurve() {
@@ -219,9 +220,8 @@
         bar.setAttribute('aria-valuenow', String(Math.round(fraction * 100)));
         bar.firstElementChild.style.width = `${fraction * 100}%`;
         $('progress-text').textContent = `${Math.min(...done)} / ${batch.runs} 回`;
-        const where = `桃太郎 (${batch.start.momotaro.x}, ${batch.start.momotaro.y})・犬 (${batch.start.dog.x}, ${batch.start.dog.y})`;
         const status = batch.running ? 'ためしています…' : batch.stopped ? '中止しました（終わった分を表示）' : '終わりました';
-        $('batch-info').textContent = `${where}　乱数の種 ${batch.seed}　${status}`;
+        $('batch-info').textContent = `${where(batch.start)}　乱数の種 ${batch.seed}　${status}`;
         drawHistograms();
     }
 
@@ -234,7 +234,7 @@
         const yMax = Math.max(1, ...summaries.flatMap((s) => (s ? s.histogram : [])));
         const s = summaries[mode];
         return PerneCharts.histogramSvg({
-            mode, histogram: s ? s.histogram : [], runs: s ? s.runs : 0, mean: s ? s.mean : 0,
+            mode, where: where(batch ? batch.start : start), histogram: s ? s.histogram : [], runs: s ? s.runs : 0, mean: s ? s.mean : 0,
             exactMean: exactMeans[mode], xMax, yMax,
         });
     }
