@@ -5,8 +5,7 @@
 //                 {type: 'batch', id, start, runs, seed, modes}  seed as decimal text; modes
 //                                                            to run, of 0 (both walk) and 1
 //                 {type: 'stop', id}
-// To the page:    {type: 'ready'}
-//                 {type: 'exact', id, modes: [both, dog]}
+// To the page:    {type: 'exact', id, modes: [both, dog]}
 //                 {type: 'progress', id, modes: [{mode, done, meetings, firstPeriods, summary}, ...]}
 //                   (meetings and firstPeriods hold only the runs since the last progress)
 //                 {type: 'finished', id, stopped}
@@ -21,7 +20,6 @@ const waiting = [];
 
 createPerneStats().then((module) => {
     core = module;
-    postMessage({ type: 'ready' });
     waiting.splice(0).forEach(handle);
 });
 
