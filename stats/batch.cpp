@@ -156,6 +156,10 @@ long long BatchRunner::runMore(long long count)
     for (long long index = before; index < end; ++index) {
         m_simulation.restart(runSeed(m_request.seed, m_request.mode, index));
         m_outcomes.push_back(runOn(m_simulation, m_request.mode, m_request.start));
+        const auto meetings = static_cast<std::size_t>(m_outcomes.back().meetings);
+        if (meetings >= m_histogram.size())
+            m_histogram.resize(meetings + 1, 0);
+        ++m_histogram[meetings];
     }
     return end - before;
 }

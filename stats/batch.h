@@ -52,10 +52,14 @@ public:
     bool finished() const { return done() >= m_request.runs; }
     // The finished runs, in run order.
     const std::vector<RunOutcome> &outcomes() const { return m_outcomes; }
+    // histogram()[k]: how many finished runs counted k meetings, k = 0 .. the most so far;
+    // kept as the runs finish, so showing a growing batch costs nothing per run.
+    const std::vector<long long> &histogram() const { return m_histogram; }
 
 private:
     BatchRequest m_request;
     std::vector<RunOutcome> m_outcomes;
+    std::vector<long long> m_histogram;
     HeadlessSimulation m_simulation;
 };
 

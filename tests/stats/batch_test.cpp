@@ -70,6 +70,7 @@ TEST(Batch, RunsCountTheSameWithAndWithoutCaptions)
         }
         EXPECT_TRUE(runner.finished());
         EXPECT_EQ(runner.outcomes(), here[i]);
+        EXPECT_EQ(runner.histogram(), summarize(here[i]).histogram);
         for (long long run = 0; run < r.runs; ++run) {
             const RunOutcome kept =
                 simulateRun(r.mode, r.start, runSeed(r.seed, r.mode, run), Captions::Kept);
