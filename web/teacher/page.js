@@ -122,7 +122,8 @@
                 lattice.place(who, start[who]);
                 askExact();
             });
-            // Leaving a refused field puts back the point the figure still shows.
+            // Leaving a field writes its number plainly ("０５" becomes 5); a refused one keeps
+            // its text, with the message, to be mended.
             input.addEventListener('change', () => {
                 if (PerneText.readCoordinate(input.value).error) return;
                 input.value = start[who][axis];
