@@ -8,6 +8,7 @@
     const WHO = ['momotaro', 'dog'];
     const SECONDS_PER_PERIOD = 0.2;
     const LIMIT_SECONDS = 180;
+    const DRAW_EVERY_MS = 100;
 
     const workerUrl = URL.createObjectURL(new Blob([PERNE_WORKER_SOURCE], { type: 'text/javascript' }));
     const newWorker = (onMessage) => {
@@ -202,13 +203,16 @@
             $('start').disabled = false;
             $('stop').disabled = true;
             $('download-csv').disabled = !batch.modes.some((m) => m.meetings.length > 0);
+            return showBatch();
         }
+        // Drawn at most ten times a second: the charts need no more, and the workers get
+        // the processor.
         if (!drawPending) {
             drawPending = true;
-            requestAnimationFrame(() => {
+            setTimeout(() => requestAnimationFrame(() => {
                 drawPending = false;
                 showBatch();
-            });
+            }), DRAW_EVERY_MS);
         }
     }
 
