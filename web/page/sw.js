@@ -7,6 +7,8 @@ const CACHE = 'perne';
 const FILES = [
   'perne.html',
   'perne.webmanifest',
+  'perne-stats.html',
+  'perne-stats.webmanifest',
   'icons/perne-192.png',
   'icons/perne-512.png',
 ];

@@ -1,0 +1,162 @@
+// The teacher's page's way into the stats library: exact values with the first-meeting curve,
+// and batches run a few at a time so the page's worker can report progress and stop between
+// them. Only conversions live here; every number comes from stats/.
+#include "batch.h"
+#include "exact.h"
+#include "headless.h"
+#include "summary.h"
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <charconv>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace perne::stats {
+namespace {
+
+using emscripten::val;
+
+std::optional<StartingPoints> startingPoints(int mx, int my, int dx, int dy)
+{
+    for (const int c : {mx, my, dx, dy})
+        if (c < kLatticeMin || c > kLatticeMax)
+            return std::nullopt;
+    auto point = [](int x, int y) {
+        return Point{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)};
+    };
+    return StartingPoints{point(mx, my), point(dx, dy)};
+}
+
+Mode modeOf(int index)
+{
+    return index == 0 ? Mode::Both : Mode::Dog;
+}
+
+val orNull(const std::optional<double> &value)
+{
+    return value ? val(*value) : val::null();
+}
+
+// A copy the page may keep after the vector is gone.
+template <typename T> val arrayOf(const std::vector<T> &values)
+{
+    val copy = val::array();
+    for (const T &v : values)
+        copy.call<void>("push", static_cast<double>(v));
+    return copy;
+}
+
+template <typename T> val float64Array(const std::vector<T> &values)
+{
+    const std::vector<double> doubles(values.begin(), values.end());
+    return val::global("Float64Array")
+        .new_(emscripten::typed_memory_view(doubles.size(), doubles.data()))
+        .call<val>("slice");
+}
+
+// Exact values of one mode, with the curve of the chance to have met by the end of each
+// timer period; null for points off the lattice.
+val exact(int mode, int mx, int my, int dx, int dy)
+{
+    const auto start = startingPoints(mx, my, dx, dy);
+    if (!start)
+        return val::null();
+    const ExactValues v = exactValues(modeOf(mode), *start, ticksPerTimer());
+    val out = val::object();
+    out.set("ticksPerTimer", static_cast<double>(v.ticksPerTimer));
+    out.set("meanMeetings", v.meanMeetings);
+    out.set("meetingProbability", v.meetingProbability);
+    out.set("firstMeetingSeconds", orNull(v.firstMeetingSeconds));
+    out.set("meanMoves", v.meanMoves);
+    out.set("meetingsPer100Moves", orNull(v.meetingsPer100Moves));
+    out.set("metByPeriod", float64Array(v.metByPeriod));
+    return out;
+}
+
+val summaryOf(const std::vector<RunOutcome> &outcomes)
+{
+    const Summary s = summarize(outcomes);
+    val out = val::object();
+    out.set("runs", static_cast<double>(s.runs));
+    out.set("mean", s.mean);
+    out.set("sd", orNull(s.sd));
+    out.set("ciLow", orNull(s.ciLow));
+    out.set("ciHigh", orNull(s.ciHigh));
+    out.set("min", s.min);
+    out.set("max", s.max);
+    out.set("histogram", arrayOf(s.histogram));
+    out.set("runsWithMeeting", static_cast<double>(s.runsWithMeeting));
+    out.set("firstMeetingSeconds", orNull(s.firstMeetingSeconds));
+    return out;
+}
+
+// The seed as decimal text, the whole 64-bit range (a page's numbers stop at 2^53).
+std::optional<std::uint64_t> seedOf(const std::string &text)
+{
+    std::uint64_t seed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return seed;
+}
+
+// One mode's batch, run by the page's worker a slice at a time.
+class PageBatch
+{
+public:
+    PageBatch(int mode, int mx, int my, int dx, int dy, const std::string &seed, double runs)
+        : m_runner(BatchRequest{modeOf(mode), startingPoints(mx, my, dx, dy).value(),
+                                static_cast<long long>(runs), seedOf(seed).value()})
+    {}
+
+    double runMore(double count)
+    {
+        return static_cast<double>(m_runner.runMore(static_cast<long long>(count)));
+    }
+    double done() const { return static_cast<double>(m_runner.done()); }
+
+    // Meetings and first-meeting periods of the runs from `from` on, as
+    // {meetings: Int32Array, firstPeriods: Int32Array}.
+    val outcomesFrom(double from) const
+    {
+        const auto &all = m_runner.outcomes();
+        std::vector<int> meetings;
+        std::vector<int> periods;
+        for (auto i = static_cast<std::size_t>(from); i < all.size(); ++i) {
+            meetings.push_back(all[i].meetings);
+            periods.push_back(static_cast<int>(all[i].firstMeetingPeriod));
+        }
+        val out = val::object();
+        auto int32 = [](const std::vector<int> &v) {
+            return val::global("Int32Array")
+                .new_(emscripten::typed_memory_view(v.size(), v.data()))
+                .call<val>("slice");
+        };
+        out.set("meetings", int32(meetings));
+        out.set("firstPeriods", int32(periods));
+        return out;
+    }
+
+    val summary() const { return summaryOf(m_runner.outcomes()); }
+
+private:
+    BatchRunner m_runner;
+};
+
+} // namespace
+} // namespace perne::stats
+
+EMSCRIPTEN_BINDINGS(perne_stats)
+{
+    using namespace perne::stats;
+    emscripten::function("exact", &exact);
+    emscripten::class_<PageBatch>("Batch")
+        .constructor<int, int, int, int, int, std::string, double>()
+        .function("runMore", &PageBatch::runMore)
+        .function("done", &PageBatch::done)
+        .function("outcomesFrom", &PageBatch::outcomesFrom)
+        .function("summary", &PageBatch::summary);
+}

@@ -1,0 +1,73 @@
+// The 11 x 11 lattice with the two figures, each centred on its starting point and moved by
+// dragging (mouse, pen or finger) or by the arrow keys. y grows downwards, as in the window.
+'use strict';
+
+const PerneLattice = (() => {
+    const MAX = 10;
+    const SPAN = MAX + 2; // one unit of margin around the lattice for the numbers
+
+    function drawGrid(svg) {
+        let out = '';
+        for (let i = 0; i <= MAX; i++) {
+            out += `<line x1="0" x2="${MAX}" y1="${i}" y2="${i}"/><line x1="${i}" x2="${i}" y1="0" y2="${MAX}"/>`;
+            out += `<text x="${i}" y="-0.45" text-anchor="middle">${i}</text>`;
+            out += `<text x="-0.45" y="${i + 0.17}" text-anchor="end">${i}</text>`;
+        }
+        for (let x = 0; x <= MAX; x++)
+            for (let y = 0; y <= MAX; y++) out += `<circle cx="${x}" cy="${y}" r="0.07"/>`;
+        svg.innerHTML = out;
+    }
+
+    // onMove(who, point) is called whenever a figure lands on another point.
+    function create({ container, grid, figures, onMove }) {
+        drawGrid(grid);
+        const points = {};
+        let lifted = 0;
+
+        function place(who, point) {
+            points[who] = { ...point };
+            const figure = figures[who];
+            figure.style.left = `${((point.x + 1) / SPAN) * 100}%`;
+            figure.style.top = `${((point.y + 1) / SPAN) * 100}%`;
+            figure.setAttribute('aria-label', `${figure.alt} (${point.x}, ${point.y})`);
+        }
+
+        function moveTo(who, point) {
+            const p = { x: Math.min(MAX, Math.max(0, point.x)), y: Math.min(MAX, Math.max(0, point.y)) };
+            if (points[who] && p.x === points[who].x && p.y === points[who].y) return;
+            place(who, p);
+            onMove(who, p);
+        }
+
+        function pointUnder(event) {
+            const box = container.getBoundingClientRect();
+            return {
+                x: Math.round(((event.clientX - box.left) / box.width) * SPAN - 1),
+                y: Math.round(((event.clientY - box.top) / box.height) * SPAN - 1),
+            };
+        }
+
+        for (const [who, figure] of Object.entries(figures)) {
+            figure.addEventListener('pointerdown', (event) => {
+                event.preventDefault();
+                figure.setPointerCapture(event.pointerId);
+                figure.classList.add('dragging');
+                figure.style.zIndex = String(++lifted); // the one in hand is drawn on top
+                figure.focus({ preventScroll: true });
+            });
+            figure.addEventListener('pointermove', (event) => {
+                if (figure.hasPointerCapture(event.pointerId)) moveTo(who, pointUnder(event));
+            });
+            figure.addEventListener('lostpointercapture', () => figure.classList.remove('dragging'));
+            figure.addEventListener('keydown', (event) => {
+                const step = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] }[event.key];
+                if (!step) return;
+                event.preventDefault();
+                moveTo(who, { x: points[who].x + step[0], y: points[who].y + step[1] });
+            });
+        }
+        return { place, point: (who) => ({ ...points[who] }) };
+    }
+
+    return { create };
+})();

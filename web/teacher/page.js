@@ -1,0 +1,293 @@
+// The teacher's page: the lattice and the typed points choose the start, a worker computes
+// the exact values and the curve, two more run the batches (one mode each); this file only
+// wires them to the page.
+'use strict';
+
+(() => {
+    const $ = (id) => document.getElementById(id);
+    const WHO = ['momotaro', 'dog'];
+    const SECONDS_PER_PERIOD = 0.2;
+    const LIMIT_SECONDS = 180;
+    const DRAW_EVERY_MS = 100;
+
+    const workerUrl = URL.createObjectURL(new Blob([PERNE_WORKER_SOURCE], { type: 'text/javascript' }));
+    const newWorker = (onMessage) => {
+        const worker = new Worker(workerUrl);
+        worker.onmessage = (event) => onMessage(event.data);
+        return worker;
+    };
+
+    const start = { momotaro: { x: 4, y: 4 }, dog: { x: 6, y: 4 } };
+    const keyOf = (s) => `${s.momotaro.x},${s.momotaro.y},${s.dog.x},${s.dog.y}`;
+    const asPairs = (s) => ({ momotaro: [s.momotaro.x, s.momotaro.y], dog: [s.dog.x, s.dog.y] });
+    const exactByKey = new Map();
+    let batch = null; // the batch on screen, running or done
+
+    // ---- exact values: one request at a time, always for the latest points ----
+    let exactAsked = null;
+    let exactRequestId = 0;
+    const exactWorker = newWorker((message) => {
+        if (message.type !== 'exact') return;
+        exactByKey.set(exactAsked, message.modes);
+        exactAsked = null;
+        askExact();
+        showExact();
+        drawHistograms();
+    });
+
+    // The points on screen first, then those of the batch on screen (its histograms' means
+    // and its CSV need them), whichever is still missing.
+    function askExact() {
+        const wanted = [keyOf(start), batch && batch.key].find((k) => k && !exactByKey.has(k));
+        if (!wanted) return showExact();
+        $('exact-table').classList.toggle('pending', !exactByKey.has(keyOf(start)));
+        if (exactAsked !== null) return;
+        exactAsked = wanted;
+        const [mx, my, dx, dy] = wanted.split(',').map(Number);
+        exactWorker.postMessage({ type: 'exact', id: ++exactRequestId, start: { momotaro: [mx, my], dog: [dx, dy] } });
+    }
+
+    function showExact() {
+        const key = keyOf(start);
+        const modes = exactByKey.get(key);
+        if (!modes) return;
+        const table = $('exact-table');
+        table.classList.toggle('pending', false);
+        table.dataset.key = key;
+        for (const row of table.tBodies[0].rows) {
+            modes.forEach((values, mode) => {
+                const cell = row.cells[mode + 1];
+                const value = values[row.dataset.key];
+                cell.textContent = PerneText.fixed(value, Number(row.dataset.decimals));
+                cell.dataset.value = value === null ? '' : String(value);
+            });
+        }
+        showCurve();
+    }
+
+    const curves = () => (exactByKey.get(keyOf(start)) || []).map((m) => m.metByPeriod);
+    const markSeconds = () => Number($('curve-time').value);
+    const where = (s) => `桃太郎 (${s.momotaro.x}, ${s.momotaro.y})・犬 (${s.dog.x}, ${s.dog.y})`;
+    const curveSvg = () => PerneCharts.curveSvg(curves(), where(start), SECONDS_PER_PERIOD, LIMIT_SECONDS, markSeconds());
+
+    // The curve, and both chances read off it at the marked second.
+    function showCurve() {
+        $('curve-chart').innerHTML = curveSvg();
+        $('curve-chart').dataset.key = keyOf(start);
+        $('curve-seconds').textContent = markSeconds();
+        const at = Math.round(markSeconds() / SECONDS_PER_PERIOD);
+        ['both', 'dog'].forEach((id, mode) => {
+            const curve = curves()[mode];
+            $(`curve-${id}`).textContent = curve
+                ? `${['２人', '１人'][mode]} ${(curve[at] * 100).toFixed(1)}%` : '';
+        });
+    }
+    $('curve-time').addEventListener('input', showCurve);
+
+    // ---- the starting points: dragged or typed ----
+    const lattice = PerneLattice.create({
+        container: $('lattice'),
+        grid: $('lattice-grid'),
+        figures: { momotaro: $('figure-momotaro'), dog: $('figure-dog') },
+        onMove: (who, point) => {
+            start[who] = point;
+            for (const axis of ['x', 'y']) {
+                $(`${who}-${axis}`).value = point[axis];
+                $(`${who}-${axis}`).setAttribute('aria-invalid', 'false');
+            }
+            showMessage(`${who}-message`, '');
+            askExact();
+        },
+    });
+    WHO.forEach((who) => lattice.place(who, start[who]));
+
+    function showMessage(id, text) {
+        $(id).textContent = text;
+    }
+
+    for (const who of WHO) {
+        for (const axis of ['x', 'y']) {
+            const input = $(`${who}-${axis}`);
+            input.addEventListener('input', () => {
+                // Each field that reads as a point on the lattice moves the figure; the message
+                // names what is wrong with either of the walker's two fields.
+                let error = '';
+                for (const a of ['x', 'y']) {
+                    const field = $(`${who}-${a}`);
+                    const read = PerneText.readCoordinate(field.value);
+                    field.setAttribute('aria-invalid', read.error ? 'true' : 'false');
+                    if (read.error) error ||= read.error;
+                    else start[who] = { ...start[who], [a]: read.value };
+                }
+                showMessage(`${who}-message`, error);
+                lattice.place(who, start[who]);
+                askExact();
+            });
+            // Leaving a field writes its number plainly ("０５" becomes 5); a refused one keeps
+            // its text, with the message, to be mended.
+            input.addEventListener('change', () => {
+                if (PerneText.readCoordinate(input.value).error) return;
+                input.value = start[who][axis];
+            });
+        }
+    }
+
+    // ---- batches ----
+    let batchId = 0;
+    let drawPending = false;
+    // One worker per mode, so that the two modes share the device's cores.
+    const batchWorkers = [0, 1].map(() => newWorker(onBatchMessage));
+
+    const runsInput = $('runs'), seedInput = $('seed');
+    runsInput.addEventListener('input', () => {
+        const read = PerneText.readRuns(runsInput.value);
+        showMessage('runs-message', read.error || '');
+        runsInput.setAttribute('aria-invalid', read.error ? 'true' : 'false');
+        if (!read.error) $('start').textContent = `${read.value} 回ためす`;
+    });
+    seedInput.addEventListener('input', () => {
+        const read = PerneText.readSeed(seedInput.value);
+        showMessage('seed-message', read.error || '');
+        seedInput.setAttribute('aria-invalid', read.error ? 'true' : 'false');
+    });
+
+    $('start').addEventListener('click', () => {
+        if (batch && batch.running) return;
+        const runs = PerneText.readRuns(runsInput.value);
+        const seed = PerneText.readSeed(seedInput.value);
+        showMessage('runs-message', runs.error || '');
+        showMessage('seed-message', seed.error || '');
+        if (runs.error || seed.error) return;
+        batch = {
+            id: ++batchId,
+            start: { momotaro: { ...start.momotaro }, dog: { ...start.dog } },
+            runs: runs.value,
+            seed: seed.value ?? PerneText.freshSeed(),
+            running: true,
+            stopped: false,
+            workersLeft: batchWorkers.length,
+            modes: [0, 1].map(() => ({ meetings: [], firstPeriods: [], summary: null })),
+        };
+        batch.key = keyOf(batch.start);
+        askExact();
+        batchWorkers.forEach((worker, mode) => worker.postMessage({
+            type: 'batch', id: batch.id, start: asPairs(batch.start), runs: batch.runs, seed: batch.seed, modes: [mode],
+        }));
+        $('start').disabled = true;
+        $('stop').disabled = false;
+        $('download-csv').disabled = true;
+        showBatch();
+    });
+
+    $('stop').addEventListener('click', () => {
+        if (!batch || !batch.running) return;
+        $('stop').disabled = true;
+        batchWorkers.forEach((worker) => worker.postMessage({ type: 'stop', id: batch.id }));
+    });
+
+    function onBatchMessage(message) {
+        if (!batch || message.id !== batch.id) return;
+        if (message.type === 'progress') {
+            message.modes.forEach((m) => {
+                const mode = batch.modes[m.mode];
+                for (let r = 0; r < m.meetings.length; r++) {
+                    mode.meetings.push(m.meetings[r]);
+                    mode.firstPeriods.push(m.firstPeriods[r]);
+                }
+                mode.summary = m.summary;
+            });
+        } else if (message.type === 'finished') {
+            batch.stopped ||= message.stopped;
+            if (--batch.workersLeft > 0) return;
+            batch.running = false;
+            $('start').disabled = false;
+            $('stop').disabled = true;
+            $('download-csv').disabled = !batch.modes.some((m) => m.meetings.length > 0);
+            return showBatch();
+        }
+        // Drawn at most ten times a second: the charts need no more, and the workers get
+        // the processor.
+        if (!drawPending) {
+            drawPending = true;
+            setTimeout(() => requestAnimationFrame(() => {
+                drawPending = false;
+                showBatch();
+            }), DRAW_EVERY_MS);
+        }
+    }
+
+    const doneOf = (b) => b.modes.map((m) => m.meetings.length);
+
+    function showBatch() {
+        const done = doneOf(batch);
+        const fraction = (done[0] + done[1]) / (2 * batch.runs);
+        const bar = $('progress');
+        bar.setAttribute('aria-valuenow', String(Math.round(fraction * 100)));
+        bar.firstElementChild.style.width = `${fraction * 100}%`;
+        $('progress-text').textContent = `${Math.min(...done)} / ${batch.runs} 回`;
+        const status = batch.running ? 'ためしています…' : batch.stopped ? '中止しました（終わった分を表示）' : '終わりました';
+        $('batch-info').textContent = `${where(batch.start)}　乱数の種 ${batch.seed}　${status}`;
+        drawHistograms();
+    }
+
+    function histogramSvg(mode) {
+        const exact = batch ? exactByKey.get(batch.key) : exactByKey.get(keyOf(start));
+        const summaries = batch ? batch.modes.map((m) => m.summary) : [null, null];
+        const exactMeans = exact ? exact.map((e) => e.meanMeetings) : [null, null];
+        const xMax = Math.max(5, ...summaries.map((s) => (s ? s.max : 0)),
+            ...exactMeans.map((m) => (m === null ? 0 : Math.ceil(m * 1.8))));
+        const yMax = Math.max(1, ...summaries.flatMap((s) => (s ? s.histogram : [])));
+        const s = summaries[mode];
+        return PerneCharts.histogramSvg({
+            mode, where: where(batch ? batch.start : start), histogram: s ? s.histogram : [], runs: s ? s.runs : 0, mean: s ? s.mean : 0,
+            exactMean: exactMeans[mode], xMax, yMax,
+        });
+    }
+
+    function drawHistograms() {
+        $('histogram-both').innerHTML = histogramSvg(0);
+        $('histogram-dog').innerHTML = histogramSvg(1);
+    }
+
+    // ---- downloads ----
+    const place = (s) => `桃太郎${s.momotaro.x}-${s.momotaro.y}_犬${s.dog.x}-${s.dog.y}`;
+    const chartOf = {
+        curve: () => [curveSvg(), `ペルネ_曲線_${place(start)}`],
+        both: () => [histogramSvg(0), `ペルネ_度数分布_２人_${place(batch ? batch.start : start)}`],
+        dog: () => [histogramSvg(1), `ペルネ_度数分布_１人_${place(batch ? batch.start : start)}`],
+    };
+    for (const button of document.querySelectorAll('[data-download]')) {
+        button.addEventListener('click', async () => {
+            const [svg, name] = chartOf[button.dataset.download]();
+            if (button.dataset.format === 'svg')
+                PerneResults.save(new Blob(['<?xml version="1.0" encoding="UTF-8"?>\n', svg], { type: 'image/svg+xml' }), `${name}.svg`);
+            else
+                PerneResults.save(await PerneCharts.pngOf(svg), `${name}.png`);
+        });
+    }
+    $('download-csv').addEventListener('click', () => {
+        const exact = exactByKey.get(batch.key);
+        if (!exact) return;
+        const csv = PerneResults.csvOf({
+            start: asPairs(batch.start), seed: batch.seed, ticksPerTimer: exact[0].ticksPerTimer,
+            modes: batch.modes.map((m, i) => ({ ...m, exact: exact[i] })),
+        });
+        PerneResults.save(new Blob([csv], { type: 'text/csv' }), `ペルネ_結果_${place(batch.start)}_種${batch.seed}.csv`);
+    });
+
+    askExact();
+    drawHistograms();
+    showCurve();
+
+    // Served over http(s) the page installs and works offline through the student's page's
+    // service worker; opened from a file there is nothing to install and nothing to ask for.
+    if (/^https?:$/.test(location.protocol)) {
+        for (const [rel, href] of [['manifest', 'perne-stats.webmanifest'], ['apple-touch-icon', 'icons/perne-192.png']]) {
+            const link = document.createElement('link');
+            link.rel = rel;
+            link.href = href;
+            document.head.append(link);
+        }
+        if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js').catch(() => {});
+    }
+})();

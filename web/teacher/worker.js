@@ -1,0 +1,92 @@
+// The teacher page's worker: exact values and batches, off the page's main thread. It runs
+// after the stats module's script (createPerneStats) in one Blob.
+//
+// From the page:  {type: 'exact', id, start}                 start = {momotaro: [x, y], dog: [x, y]}
+//                 {type: 'batch', id, start, runs, seed, modes}  seed as decimal text; modes
+//                                                            to run, of 0 (both walk) and 1
+//                 {type: 'stop', id}
+// To the page:    {type: 'exact', id, modes: [both, dog]}
+//                 {type: 'progress', id, modes: [{mode, done, meetings, firstPeriods, summary}, ...]}
+//                   (meetings and firstPeriods hold only the runs since the last progress)
+//                 {type: 'finished', id, stopped}
+'use strict';
+
+const SLICE_RUNS = 16;       // runs of each mode between looks at the clock
+const REPORT_EVERY_MS = 100; // progress messages: ten a second move the bar smoothly enough
+
+let core = null;
+let batch = null;
+const waiting = [];
+
+createPerneStats().then((module) => {
+    core = module;
+    waiting.splice(0).forEach(handle);
+});
+
+onmessage = (event) => (core ? handle(event.data) : waiting.push(event.data));
+
+function coordinates(start) {
+    return [...start.momotaro, ...start.dog];
+}
+
+function handle(message) {
+    if (message.type === 'exact') {
+        const modes = [0, 1].map((mode) => core.exact(mode, ...coordinates(message.start)));
+        postMessage({ type: 'exact', id: message.id, modes });
+    } else if (message.type === 'batch') {
+        startBatch(message);
+    } else if (message.type === 'stop' && batch && batch.id === message.id) {
+        batch.stopping = true;
+    }
+}
+
+function startBatch({ id, start, runs, seed, modes }) {
+    if (batch) finish(true);
+    batch = {
+        id, runs, stopping: false, modes,
+        runners: modes.map((mode) => new core.Batch(mode, ...coordinates(start), seed, runs)),
+        reported: modes.map(() => 0),
+    };
+    continueSoon();
+}
+
+// A zero-delay turn of the event loop, so a Stop message gets in between two slices.
+const channel = new MessageChannel();
+channel.port1.onmessage = () => work();
+function continueSoon() {
+    channel.port2.postMessage(null);
+}
+
+function work() {
+    if (!batch) return;
+    if (batch.stopping) return finish(true);
+    const until = performance.now() + REPORT_EVERY_MS;
+    let left = true;
+    while (left && performance.now() < until) {
+        left = false;
+        for (const runner of batch.runners) {
+            runner.runMore(SLICE_RUNS);
+            if (runner.done() < batch.runs) left = true;
+        }
+    }
+    report();
+    if (left) continueSoon();
+    else finish(false);
+}
+
+function report() {
+    const modes = batch.runners.map((runner, i) => {
+        const fresh = runner.outcomesFrom(batch.reported[i]);
+        batch.reported[i] = runner.done();
+        return { mode: batch.modes[i], done: runner.done(), ...fresh, summary: runner.summary() };
+    });
+    postMessage({ type: 'progress', id: batch.id, modes },
+        modes.flatMap((m) => [m.meetings.buffer, m.firstPeriods.buffer]));
+}
+
+function finish(stopped) {
+    report();
+    batch.runners.forEach((runner) => runner.delete());
+    postMessage({ type: 'finished', id: batch.id, stopped });
+    batch = null;
+}
