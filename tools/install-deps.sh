@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev
+    libpulse-dev
     fonts-ipafont-gothic
     xvfb xdotool x11-apps x11-utils imagemagick
     dpkg-dev file gdb bc
