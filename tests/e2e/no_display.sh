@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The window program without a screen: with no display at all, and with one that is named but
+# cannot be opened, it says in one line that a graphical display is needed and ends with
+# status 1 (not Qt's abort). Told where to draw (-platform, QT_QPA_PLATFORM) it starts.
+#
+#   no_display.sh <program>
+set -uo pipefail
+
+program=$1
+work=$(mktemp -d)
+app_pid=""
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    cat "$work/out" 2>/dev/null
+    exit 1
+}
+
+line='ペルネ実験: 画面（グラフィカルディスプレイ）がないので起動できません / perne: a graphical display is needed'
+bare() { env -u DISPLAY -u WAYLAND_DISPLAY -u WAYLAND_SOCKET -u QT_QPA_PLATFORM XDG_RUNTIME_DIR="$work" "$@"; }
+
+bare "$program" >"$work/out" 2>&1
+status=$?
+[ "$status" -eq 1 ] || fail "no display: status $status, not 1"
+[ "$(cat "$work/out")" = "$line" ] || fail "no display: not the one line"
+
+# A display nobody serves.
+n=900
+while [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+bare DISPLAY=":$n" "$program" >"$work/out" 2>&1
+status=$?
+[ "$status" -eq 1 ] || fail "display :$n: status $status, not 1"
+[ "$(tail -n1 "$work/out")" = "$line" ] || fail "display :$n: the last line is not ours"
+grep -q -i reinstall "$work/out" && fail "display :$n: Qt's advice to reinstall is shown"
+
+# Told where to draw, it starts and stays up.
+for how in "-platform offscreen" "QT_QPA_PLATFORM=offscreen"; do
+    case $how in
+    -*) bare "$program" $how >"$work/out" 2>&1 & ;;
+    *) bare $how "$program" >"$work/out" 2>&1 & ;;
+    esac
+    app_pid=$!
+    sleep 1
+    kill -0 "$app_pid" 2>/dev/null || fail "$how: the program did not stay up"
+    kill "$app_pid"
+    wait "$app_pid" 2>/dev/null
+    app_pid=""
+done
+echo "PASS: one line and status 1 without a display; starts with -platform and QT_QPA_PLATFORM"
