@@ -88,7 +88,8 @@ fi
 QT_QPA_PLATFORM=xcb "$program" >"$work/program.log" 2>&1 &
 app_pid=$!
 
-win=$(timeout 15 xdotool search --sync --onlyvisible --name '【ペルネ実験】' | head -n1)
+# Up to 30 s: the sanitizer build starts slowly on a busy machine.
+win=$(timeout 30 xdotool search --sync --onlyvisible --name '【ペルネ実験】' | head -n1)
 [ -n "$win" ] || fail "the simulation window did not appear"
 
 click() { # button centre in window pixels

@@ -26,27 +26,19 @@ void collectWarnings(QtMsgType type, const QMessageLogContext &, const QString &
 }
 
 // A sound server that has hung: it listens and never answers, so a client's connection is
-// taken at once and its first request waits for good.
-class SilentServer
+// taken at once and its first request waits for good. Returns the socket, or -1.
+int listenSilently(const QString &path)
 {
-public:
-    explicit SilentServer(const QString &path)
-    {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray name = QFile::encodeName(path);
-        std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
-        m_fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        listening = m_fd >= 0 &&
-                    ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
-                    ::listen(m_fd, 64) == 0;
-    }
-    ~SilentServer() { ::close(m_fd); }
-    bool listening = false;
-
-private:
-    int m_fd = -1;
-};
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
+        ::listen(fd, 64) != 0)
+        return -1;
+    return fd;
+}
 
 } // namespace
 
@@ -61,8 +53,8 @@ private slots:
     void aSoundServerThatHangsHoldsNothingUp()
     {
         QTemporaryDir folder;
-        SilentServer server(folder.filePath("native"));
-        QVERIFY(server.listening);
+        const int server = listenSilently(folder.filePath("native"));
+        QVERIFY(server >= 0);
         qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(folder.filePath("native")));
         QElapsedTimer clock;
         clock.start();
@@ -76,6 +68,7 @@ private slots:
         QVERIFY2(clock.elapsed() < 2000, QByteArray::number(clock.elapsed()));
         qunsetenv("PULSE_SERVER");
         QTRY_COMPARE_WITH_TIMEOUT(perne::CuePlayer::heldSoundThreads(), 0, 10000);
+        ::close(server);
     }
 
     // The current directory first, then the program's own copy; anything else is silence.
