@@ -1,38 +1,100 @@
 #include "cueplayer.h"
 
-#include <QAudioDevice>
+#include "cuevoice.h"
+
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QMediaDevices>
-#include <QSoundEffect>
+#include <QMutex>
+#include <QSet>
+#include <QThread>
+#include <QtDebug>
+
+#include <atomic>
+#include <memory>
 
 namespace perne {
+namespace {
+
+// How long closing a player waits for its sound thread to finish. A thread held by the sound
+// system is left to finish by itself, or to end with the program.
+constexpr int kJoinWaitMs = 200;
+
+// Closed players' sound threads still held by the sound system.
+std::atomic<int> heldThreads = 0;
+
+// The files already named as too large, across both windows' players, so that the program
+// says it once per file.
+QMutex oversizedMutex;
+QSet<QString> oversizedNamed;
+
+void nameOversizedOnce(const QString &path)
+{
+    const QMutexLocker lock(&oversizedMutex);
+    if (oversizedNamed.contains(path))
+        return;
+    oversizedNamed.insert(path);
+    qWarning().noquote() << QStringLiteral("perne: \"%1\" は %2 MB より大きいので鳴らしません / "
+                                           "\"%1\" is larger than %2 MB; that cue stays silent")
+                                .arg(QDir::toNativeSeparators(path))
+                                .arg(CuePlayer::kMaxCueBytes / (1024 * 1024));
+}
+
+} // namespace
 
 CuePlayer::CuePlayer(QObject *parent, const QString &assetFolder)
-    : QObject(parent), m_assetFolder(assetFolder)
-{}
+    : QObject(parent), m_assetFolder(assetFolder), m_slot(std::make_shared<CueSlot>()),
+      m_thread(new QThread), m_voice(new CueVoice(m_slot))
+{
+    m_thread->setObjectName(QStringLiteral("perne-cues"));
+    m_voice->moveToThread(m_thread);
+    // The voice and its sound effects are made, used and deleted on the sound thread.
+    connect(m_thread, &QThread::finished, m_voice, &QObject::deleteLater);
+    m_thread->start();
+    QMetaObject::invokeMethod(m_voice, [voice = m_voice] { voice->warmUp(); });
+}
 
-CuePlayer::~CuePlayer() = default;
+CuePlayer::~CuePlayer()
+{
+    m_thread->quit();
+    if (m_thread->wait(QDeadlineTimer(kJoinWaitMs))) {
+        delete m_thread;
+        return;
+    }
+    // Held by the sound system: the thread deletes itself once it gets out, if the program
+    // is still running then.
+    ++heldThreads;
+    auto released = std::make_shared<std::atomic<bool>>(false);
+    const auto release = [thread = m_thread, released] {
+        if (released->exchange(true))
+            return;
+        --heldThreads;
+        thread->deleteLater();
+    };
+    connect(m_thread, &QThread::finished, m_thread, release, Qt::DirectConnection);
+    if (m_thread->isFinished()) // it got out before the connection
+        release();
+}
+
+int CuePlayer::heldSoundThreads()
+{
+    return heldThreads;
+}
 
 void CuePlayer::PlayCue(std::string_view fileName)
 {
-    if (m_current) {
-        m_current->stop();
-        m_current = nullptr;
+    m_current = locate(fileName);
+    if (!m_current.isEmpty()) {
+        const QString path =
+            m_current.isLocalFile() ? m_current.toLocalFile() : QLatin1Char(':') + m_current.path();
+        if (QFileInfo(path).size() > kMaxCueBytes) {
+            nameOversizedOnce(path);
+            m_current.clear();
+        }
     }
-    const QUrl source = locate(fileName);
-    if (source.isEmpty())
-        return;
-    m_current = effectFor(source);
-    // With no output device there is nothing to start (and Qt would complain on every cue).
-    // The default output is asked each time: a headset plugged in later is then used.
-    const QAudioDevice output = QMediaDevices::defaultAudioOutput();
-    if (output.isNull())
-        return;
-    if (m_current->audioDevice() != output)
-        m_current->setAudioDevice(output);
-    // Before the file has finished loading, play() is remembered and starts once it has.
-    m_current->play();
+    // An empty source only stops the sounding cue.
+    if (m_slot->put({m_current, std::chrono::steady_clock::now()}))
+        QMetaObject::invokeMethod(m_voice, [voice = m_voice] { voice->serve(); });
 }
 
 QUrl CuePlayer::locate(std::string_view fileName) const
@@ -57,19 +119,7 @@ QUrl CuePlayer::locate(std::string_view fileName) const
 
 QUrl CuePlayer::currentSource() const
 {
-    return m_current ? m_current->source() : QUrl();
-}
-
-QSoundEffect *CuePlayer::effectFor(const QUrl &source)
-{
-    const QString key = source.toString();
-    auto found = m_effects.find(key);
-    if (found != m_effects.end())
-        return found->second;
-    auto *effect = new QSoundEffect(this);
-    effect->setSource(source);
-    m_effects.emplace(key, effect);
-    return effect;
+    return m_current;
 }
 
 } // namespace perne

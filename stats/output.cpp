@@ -1,82 +1,195 @@
 #include "output.h"
 
+#include "platformfile.h"
+
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <system_error>
+#include <variant>
 
 namespace perne::stats {
 namespace {
 
-std::filesystem::path folderOf(const std::string &path)
+namespace fs = std::filesystem;
+
+// As many links as the system follows before it gives up with "too many levels".
+constexpr int kMaxLinks = 40;
+
+fs::path toPath(const std::string &utf8)
 {
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    return parent.empty() ? std::filesystem::path(".") : parent;
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string toUtf8(const fs::path &path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string folderOf(const std::string &path)
+{
+    const fs::path parent = toPath(path).parent_path();
+    return parent.empty() ? std::string(".") : toUtf8(parent);
+}
+
+std::string isFolder(const std::string &path)
+{
+    return "\"" + path + "\" はフォルダです / is a folder";
+}
+
+// What a shell's ">" would write into, and how we write it.
+enum class How {
+    Replace, // a regular file: a temporary file beside it, renamed over it
+    Create,  // nothing there yet: the same, renamed into place
+    Direct,  // a device, a pipe: written where it is
+};
+
+struct Target
+{
+    std::string path; // after every symbolic link
+    How how;
+};
+
+std::variant<Target, std::string> resolve(const std::string &given)
+{
+    fs::path path = toPath(given);
+    for (int links = 0; links <= kMaxLinks; ++links) {
+        std::error_code error;
+        const fs::file_status status = fs::symlink_status(path, error);
+        switch (status.type()) {
+        case fs::file_type::not_found:
+            return Target{toUtf8(path), How::Create};
+        case fs::file_type::regular:
+            return Target{toUtf8(path), How::Replace};
+        case fs::file_type::directory:
+            return isFolder(given);
+        case fs::file_type::symlink: {
+            const fs::path to = fs::read_symlink(path, error);
+            if (error)
+                return error.message();
+            path = to.is_absolute() ? to : path.parent_path() / to;
+            continue;
+        }
+        case fs::file_type::none:
+            return error.message();
+        default: // block or character device, pipe, socket
+            return Target{toUtf8(path), How::Direct};
+        }
+    }
+    return std::make_error_code(std::errc::too_many_symbolic_link_levels).message();
+}
+
+// Writes the whole of a device or a pipe, checking every step.
+std::optional<std::string> writeDirect(const std::string &path, const std::string &content)
+{
+    auto opened = platform::openExisting(path);
+    if (auto *reason = std::get_if<std::string>(&opened))
+        return *reason;
+    auto &file = std::get<platform::OpenFile>(opened);
+    const auto written = platform::writeAll(file, content);
+    const auto closed = platform::closeFile(file);
+    return written ? written : closed;
+}
+
+// A complete temporary file beside the target, with the target's permissions; the caller
+// renames it into place or removes it. Its path is in `temporary` as soon as it exists.
+std::optional<std::string> writeTemporary(const Target &target, const std::string &content,
+                                          std::string &temporary)
+{
+    auto created = platform::createTemporary(folderOf(target.path));
+    if (auto *reason = std::get_if<std::string>(&created))
+        return *reason;
+    auto &file = std::get<platform::OpenFile>(created);
+    temporary = file.path;
+    auto problem = platform::writeAll(file, content);
+    if (!problem) {
+        if (target.how == How::Replace)
+            platform::takeModeAndOwnerOf(file, target.path);
+        else
+            platform::takeNewFileMode(file);
+        problem = platform::syncToDisk(file);
+    }
+    const auto closed = platform::closeFile(file);
+    return problem ? problem : closed;
 }
 
 } // namespace
 
 std::optional<std::string> checkWritable(const std::string &path)
 {
+    const auto resolved = resolve(path);
+    if (const auto *reason = std::get_if<std::string>(&resolved))
+        return *reason;
+    const Target &target = std::get<Target>(resolved);
+    if (target.how != How::Create) {
+        if (auto reason = platform::checkWriteAccess(target.path))
+            return reason;
+    }
+    if (target.how == How::Direct)
+        return std::nullopt;
+    const std::string folder = folderOf(target.path);
     std::error_code error;
-    const std::filesystem::path folder = folderOf(path);
-    if (!std::filesystem::is_directory(folder, error))
-        return "フォルダ \"" + folder.string() + "\" がありません / no such folder";
-    if (::access(folder.c_str(), W_OK | X_OK) != 0)
-        return "フォルダ \"" + folder.string() + "\" に書けません / folder not writable";
-    if (std::filesystem::is_directory(path, error))
-        return "\"" + path + "\" はフォルダです / is a folder";
+    if (!fs::is_directory(toPath(folder), error))
+        return "フォルダ \"" + folder + "\" がありません / no such folder";
+    if (platform::checkFolderAccess(folder))
+        return "フォルダ \"" + folder + "\" に書けません / folder not writable";
     return std::nullopt;
 }
 
 std::optional<std::string> writeFiles(const std::vector<std::pair<std::string, std::string>> &files)
 {
-    std::vector<std::string> temporaries;
-    auto discard = [&] {
-        for (const std::string &t : temporaries)
-            std::remove(t.c_str());
-    };
+    std::vector<Target> targets;
     for (const auto &[path, content] : files) {
-        std::string name = (folderOf(path) / ".perne-stats-XXXXXX").string();
-        const int fd = ::mkstemp(name.data());
-        if (fd < 0) {
-            discard();
-            return path + ": " + std::strerror(errno);
+        auto resolved = resolve(path);
+        if (const auto *reason = std::get_if<std::string>(&resolved))
+            return path + ": " + *reason;
+        targets.push_back(std::get<Target>(std::move(resolved)));
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (targets[i].how != How::Direct)
+            continue;
+        if (const auto reason = writeDirect(targets[i].path, files[i].second))
+            return files[i].first + ": " + *reason;
+    }
+
+    std::vector<std::string> temporaries(files.size());
+    const auto removeFrom = [&](std::size_t first) {
+        for (std::size_t i = first; i < temporaries.size(); ++i) {
+            if (!temporaries[i].empty())
+                platform::removeFile(temporaries[i]);
         }
-        temporaries.push_back(name);
-        std::size_t written = 0;
-        while (written < content.size()) {
-            const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                const int saved = errno;
-                ::close(fd);
-                discard();
-                return path + ": " + std::strerror(saved);
-            }
-            written += static_cast<std::size_t>(n);
-        }
-        // mkstemp makes the file private; a result file is an ordinary one.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-        if (::close(fd) != 0) {
-            discard();
-            return path + ": " + std::strerror(errno);
+    };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (targets[i].how == How::Direct)
+            continue;
+        if (const auto reason = writeTemporary(targets[i], files[i].second, temporaries[i])) {
+            removeFrom(0);
+            return files[i].first + ": " + *reason;
         }
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (std::rename(temporaries[i].c_str(), files[i].first.c_str()) != 0) {
-            const int saved = errno;
-            discard();
-            return files[i].first + ": " + std::strerror(saved);
+        if (temporaries[i].empty())
+            continue;
+        if (const auto reason = platform::replaceFile(temporaries[i], targets[i].path)) {
+            removeFrom(i);
+            return files[i].first + ": " + *reason;
         }
     }
     return std::nullopt;
+}
+
+std::optional<std::string> writeStream(std::ostream &out, const std::string &text)
+{
+    errno = 0;
+    out << text;
+    out.flush();
+    if (out)
+        return std::nullopt;
+    // Standard output reports the system's reason through errno.
+    const int reason = errno;
+    return reason != 0 ? std::string(std::strerror(reason))
+                       : std::string("書き込めませんでした / write failed");
 }
 
 } // namespace perne::stats

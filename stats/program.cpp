@@ -56,6 +56,17 @@ std::uint64_t freshSeed()
     return (std::uint64_t{device()} << 32) ^ device();
 }
 
+// Prints on standard output; a failure to write it (a full disk behind it) is said in one line
+// and fails the program.
+int print(std::ostream &out, std::ostream &err, const std::string &text)
+{
+    if (const auto problem = writeStream(out, text)) {
+        err << "perne-stats: 標準出力 (standard output): " << *problem << "\n";
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
 int defaultThreads()
 {
     return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
@@ -72,14 +83,10 @@ int runProgram(const std::vector<std::string> &arguments, std::ostream &out, std
         return kExitUsage;
     }
     const Options &options = std::get<Options>(parsed);
-    if (options.help) {
-        out << helpText();
-        return kExitOk;
-    }
-    if (options.version) {
-        out << versionText();
-        return kExitOk;
-    }
+    if (options.help)
+        return print(out, err, helpText());
+    if (options.version)
+        return print(out, err, versionText());
     for (const auto &[option, path] :
          {std::pair{"--csv", options.csvPath}, std::pair{"--svg", options.svgPath},
           std::pair{"--curve", options.curvePath}}) {
@@ -129,11 +136,9 @@ int runProgram(const std::vector<std::string> &arguments, std::ostream &out, std
         return kExitFailed;
     }
 
-    if (options.csvPath && *options.csvPath == "-")
-        out << formatCsv(report);
-    else
-        out << formatTable(report);
-    return out.good() ? kExitOk : kExitFailed;
+    return print(out, err,
+                 options.csvPath && *options.csvPath == "-" ? formatCsv(report)
+                                                            : formatTable(report));
 }
 
 } // namespace perne::stats

@@ -7,7 +7,7 @@
 namespace perne::stats {
 
 constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1; // a result file could not be written
+constexpr int kExitFailed = 1; // a result file or standard output could not be written
 constexpr int kExitUsage = 2;  // a refused command line; nothing was computed or written
 
 // The whole of perne-stats: reads the arguments (without the program name), computes,

@@ -18,6 +18,7 @@ run_packages=(
     qt6-wayland
     qt6-translations-l10n
     libgl-dev
+    libpulse-dev
     fonts-ipafont-gothic
 )
 
@@ -58,7 +59,9 @@ test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
 esac
 
 # npm installs the page tests' browser driver; some Node packages bring their own npm.
-[ "${1:-test}" = test ] && ! command -v npm >/dev/null && packages+=(npm)
+if [ "${1:-test}" = test ] && ! command -v npm >/dev/null; then
+    packages+=(npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

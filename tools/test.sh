@@ -4,11 +4,12 @@
 #     engine tests, with a bounded fuzz run of the typed-answer reader;
 #  2. the normal build: engine tests, window tests (offscreen), and the end-to-end test
 #     that drives the real program under Xvfb;
-#  3. the WebAssembly build (emscripten): the browser pages (tools/web.sh) and their tests in
-#     headless Chromium, then the engine tests and the typed-answer corpus under Node;
+#  3. the end-to-end tests once more on a sanitizer build of the window program;
 #  4. the portable builds: clang with libc++ (built and tested), MinGW (compiled);
 #  5. the Debian package, built with Debian's hardening flags and checked by lintian,
-#     desktop-file-validate and appstreamcli.
+#     desktop-file-validate and appstreamcli;
+#  6. the WebAssembly build (emscripten): the browser pages (tools/web.sh) and their tests in
+#     headless Chromium, then the engine tests and the typed-answer corpus under Node.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh test
@@ -26,6 +27,18 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPERNE_BUILD_TES
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure
 
+echo "== sanitizer build of the window program: end-to-end tests =="
+cmake -S . -B build-asan-gui -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+    -DPERNE_SANITIZE=ON -DPERNE_BUILD_GUI=ON >/dev/null
+cmake --build build-asan-gui -j "$jobs" --target perne silent_socket
+ctest --test-dir build-asan-gui --output-on-failure -L e2e
+
+echo "== portable builds =="
+tools/portable.sh
+
+echo "== Debian package =="
+tools/package.sh
+
 echo "== WebAssembly build =="
 # Debian's emscripten finds its JavaScript optimiser through NODE_PATH. Its toolchain names
 # Node with a flag today's Node refuses, so the emulator is given plainly.
@@ -36,9 +49,3 @@ cmake --build build-wasm -j "$jobs"
 tools/web.sh
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error && node --test)
 ctest --test-dir build-wasm --output-on-failure -j "$jobs"
-
-echo "== portable builds =="
-tools/portable.sh
-
-echo "== Debian package =="
-tools/package.sh

@@ -3,7 +3,12 @@
 # set up with the four default answers, start, see the walkers move, stop, see them rest,
 # quit with Yes, and the program ends with status 0.
 #
-#   two_walker_run.sh <program> <output folder>
+#   two_walker_run.sh <program> <output folder> [<silent socket program>]
+#
+# With the third argument the sound server has hung: PULSE_SERVER names a socket that takes
+# connections and never answers. The first click's prompt must still come within 2 s (today a
+# cue never waits for the sound system; once the click waited 30 s). The working folder then
+# also holds a pinpon.wav over 16 MB, which the program must name on standard error once.
 #
 # On failure a screenshot is left in the output folder. Exits 77 (skipped) when the X tools
 # are missing.
@@ -11,18 +16,22 @@ set -uo pipefail
 
 program=$1
 outdir=$2
+silent_socket=${3:-}
 for tool in Xvfb xdotool import compare; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
 work=$(mktemp -d)
+mkdir -p "$outdir"
 shot="$outdir/e2e-two-walker-failure.png"
 rm -f "$shot"
 xvfb_pid=""
 app_pid=""
+server_pid=""
 
 cleanup() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
@@ -69,6 +78,17 @@ done
 # --- the program, started from an empty folder: its cues come from its own copy ---
 cd "$work" || exit 1
 export XDG_RUNTIME_DIR="$work"
+# No session bus here, and none of the desktop's: a bus address where nothing listens. Without
+# any address libdbus forks a helper to look for a bus on the X display; on the sanitizer build
+# that child can hang in the allocator (about one start in fifteen), and libdbus leaves 1 KB.
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
+if [ -n "$silent_socket" ]; then
+    "$silent_socket" "$work/hung-server" >"$work/server.log" 2>&1 &
+    server_pid=$!
+    wait_for 5 grep -q ready "$work/server.log" || { cat "$work/server.log"; echo "FAIL: no silent socket"; exit 1; }
+    export PULSE_SERVER="unix:$work/hung-server"
+    truncate -s 17M pinpon.wav
+fi
 QT_QPA_PLATFORM=xcb "$program" >"$work/program.log" 2>&1 &
 app_pid=$!
 
@@ -113,7 +133,14 @@ answer() {
 }
 
 # --- set up both walkers with the default answers ---
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+clicked_at=$(now_ms)
 click "${BOTH[@]}"
+if [ -n "$silent_socket" ]; then
+    prompt_up() { xdotool search --onlyvisible --name '^桃太郎の初期位置の設定$' >/dev/null 2>&1; }
+    wait_for 2 prompt_up || fail "no prompt within 2 s of the click while the sound server hangs"
+    echo "click to prompt with the sound server hung: $(($(now_ms) - clicked_at)) ms"
+fi
 answer '^桃太郎の初期位置の設定$'
 answer '^桃太郎の初期位置の設定$'
 answer '^犬の初期位置の設定$'
@@ -153,4 +180,8 @@ wait "$app_pid"
 status=$?
 app_pid=""
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
+if [ -n "$silent_socket" ]; then
+    named=$(grep -c 'pinpon.wav.* 16 MB' "$work/program.log")
+    [ "$named" -eq 1 ] || fail "the oversized pinpon.wav was named $named times, not once"
+fi
 echo "PASS: set up, started, moved, stopped, quit"
