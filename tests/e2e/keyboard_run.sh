@@ -14,57 +14,12 @@ set -uo pipefail
 
 program=$1
 outdir=$2
-for tool in Xvfb xdotool import compare; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-
-work=$(mktemp -d)
 shot="$outdir/e2e-keyboard-failure.png"
-rm -f "$shot"
-xvfb_pid=""
-app_pid=""
+# shellcheck source=xsession.sh
+source "$(dirname "$0")/xsession.sh"
+start_xvfb
 
-cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    import -display "$DISPLAY" -window root "$shot" 2>/dev/null && echo "screenshot: $shot"
-    echo "--- program output ---"
-    cat "$work/program.log" 2>/dev/null
-    exit 1
-}
-
-wait_for() { # seconds command...: polls every 0.1 s
-    local tries=$(($1 * 10))
-    shift
-    while ((tries-- > 0)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-for attempt in 1 2 3; do
-    rm -f "$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-    xvfb_pid=$!
-    wait_for 10 test -s "$work/display" || { cat "$work/xvfb.log"; echo "FAIL: Xvfb did not start"; exit 1; }
-    export DISPLAY=":$(head -n1 "$work/display")"
-    wait_for 2 xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-    xvfb_pid=""
-    [ "$attempt" -eq 3 ] && { echo "FAIL: no X server"; exit 1; }
-done
-
-cd "$work" || exit 1
-export XDG_RUNTIME_DIR="$work"
+enter_work
 QT_QPA_PLATFORM=xcb "$program" >"$work/program.log" 2>&1 &
 app_pid=$!
 
