@@ -18,7 +18,7 @@ const prompts = [
   ['犬の初期位置の設定', '犬の初期位置のy座標を０以上、１０以下の自然数で入力してください．．．', '4'],
 ];
 
-test('a two-walker setup by keyboard takes the suggested answers and leaves Start focused', async () => {
+test('a two-walker run by keyboard: the suggested answers, then Space starts and Enter stops', async () => {
   const context = await browser.newContext({ viewport: { width: 1366, height: 768 } });
   await withPage(context, 'setup by keyboard', async (page) => {
     const errors = await open(page);
@@ -56,6 +56,12 @@ test('a two-walker setup by keyboard takes the suggested answers and leaves Star
     // Space presses the focused button: the run starts.
     await page.keyboard.press('Space');
     assert.deepEqual(await enabledButtons(page), ['Command1', 'Command4']);
+    // Start hands the focus on to Stop, never to Quit, so Enter stops the run; Stop hands it
+    // on to "問題へ".
+    assert.equal(await focused(page), 'Command4');
+    await page.keyboard.press('Enter');
+    assert.deepEqual(await enabledButtons(page), ['Command1', 'Command2', 'Command3', 'Command6']);
+    assert.equal(await focused(page), 'Command6');
     assert.deepEqual(errors, []);
   });
   await context.close();

@@ -39,13 +39,14 @@ var Perne = window.Perne || (window.Perne = {});
     return [...win.client.querySelectorAll(':scope > button')].filter((b) => !b.disabled);
   }
 
-  // A focused button that goes disabled hands the focus on to the next one in tab order.
+  // A focused button that goes disabled hands the focus on to the next one in tab order,
+  // going round; never to Quit, so that a stray key cannot ask to end the program.
   function focusAfter(win, button) {
     const all = [...win.client.querySelectorAll(':scope > button')];
     const from = all.indexOf(button);
     for (let i = 1; i <= all.length; ++i) {
       const next = all[(from + i) % all.length];
-      if (!next.disabled) {
+      if (!next.disabled && next.dataset.name !== 'Command1') {
         next.focus({ preventScroll: true });
         return;
       }
