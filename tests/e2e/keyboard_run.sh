@@ -42,25 +42,6 @@ wait_for 5 size_is 482x375 || fail "Ctrl+0 did not bring the window back to its 
 field() { import -display "$DISPLAY" -window "$win" -crop 465x297+8+32 +repage "$1" 2>/dev/null; }
 differing_pixels() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
 
-# Answers the next new box titled $1 with Return; it must close.
-answered=""
-answer() {
-    local title=$1 box=""
-    find_new_box() {
-        local id
-        for id in $(xdotool search --onlyvisible --name "$title" 2>/dev/null); do
-            case " $answered " in *" $id "*) ;; *) box=$id; return 0 ;; esac
-        done
-        return 1
-    }
-    wait_for 10 find_new_box || fail "no box titled $title"
-    answered="$answered $box"
-    xdotool windowfocus --sync "$box" 2>/dev/null
-    key Return
-    wait_for 10 bash -c "! xdotool search --onlyvisible --name '$title' | grep -qx '$box'" ||
-        fail "the box titled $title did not close"
-}
-
 # --- set up: Tab Tab from the field to "２人が動くとき", Return, the four default answers ---
 key Tab Tab Return
 answer '^桃太郎の初期位置の設定$'

@@ -54,26 +54,6 @@ differing_pixels() {
     compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1
 }
 
-# Answers the next modal box whose title matches $1 with Enter; the box must be a new window
-# (each question is a fresh dialog), and must be gone afterwards.
-answered=""
-answer() {
-    local title=$1 box=""
-    find_new_box() {
-        local id
-        for id in $(xdotool search --onlyvisible --name "$title" 2>/dev/null); do
-            case " $answered " in *" $id "*) ;; *) box=$id; return 0 ;; esac
-        done
-        return 1
-    }
-    wait_for 10 find_new_box || fail "no box titled $title"
-    answered="$answered $box"
-    xdotool windowfocus --sync "$box" 2>/dev/null
-    xdotool key --clearmodifiers Return
-    wait_for 10 bash -c "! xdotool search --onlyvisible --name '$title' | grep -qx '$box'" ||
-        fail "the box titled $title did not close"
-}
-
 # --- set up both walkers with the default answers ---
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 clicked_at=$(now_ms)

@@ -2,7 +2,7 @@
 # every script uses. The script sets `shot` (where a failure's screenshot goes) first.
 #
 # Provides: work (the scratch folder), app_pid and server_pid (killed on exit), fail,
-# wait_for, start_xvfb, enter_work. Exits 77 (skipped) when the X tools are missing.
+# wait_for, start_xvfb, enter_work, answer. Exits 77 (skipped) when the X tools are missing.
 
 for tool in Xvfb xdotool import compare; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
@@ -74,4 +74,25 @@ enter_work() {
     # sanitizer build that child can hang in the allocator (about one start in fifteen), and
     # libdbus leaves 1 KB behind.
     export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
+}
+
+# Answers the next modal box whose title matches $1 with Return; the box must be a new window
+# (each question is a fresh dialog), and must be gone afterwards. Without a window manager
+# nobody gives a box the focus, so this does, as a desktop would.
+answered=""
+answer() {
+    local title=$1 box=""
+    find_new_box() {
+        local id
+        for id in $(xdotool search --onlyvisible --name "$title" 2>/dev/null); do
+            case " $answered " in *" $id "*) ;; *) box=$id; return 0 ;; esac
+        done
+        return 1
+    }
+    wait_for 10 find_new_box || fail "no box titled $title"
+    answered="$answered $box"
+    xdotool windowfocus --sync "$box" 2>/dev/null
+    xdotool key --clearmodifiers Return
+    wait_for 10 bash -c "! xdotool search --onlyvisible --name '$title' | grep -qx '$box'" ||
+        fail "the box titled $title did not close"
 }

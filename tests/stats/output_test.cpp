@@ -3,6 +3,8 @@
 // devices and pipes are written where they are; a failed write is said and fails the program.
 #include "program.h"
 
+#include "scratchfolder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,17 +25,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Output : public ::testing::Test
+class Output : public ScratchFolder
 {
 protected:
-    void SetUp() override { ASSERT_NE(::mkdtemp(m_folder.data()), nullptr) << m_folder; }
-    void TearDown() override { fs::remove_all(m_folder); }
-    std::string path(const std::string &name) const { return m_folder + "/" + name; }
-    std::string slurp(const std::string &name) const
-    {
-        std::ifstream in(path(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
     void make(const std::string &name, mode_t mode) const
     {
         std::ofstream(path(name)) << "old\n";
@@ -66,8 +60,6 @@ protected:
         std::ostringstream out, err;
         return runProgram({"--runs", "0", "--csv", target}, out, err, false);
     }
-
-    std::string m_folder = fs::temp_directory_path() / "perne-output-test-XXXXXX";
 };
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "program.h"
 #include "report.h"
 
+#include "scratchfolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -57,21 +59,10 @@ bool wellFormed(const std::string &xml)
     return roots == 1 && open.empty() && std::regex_match(at, xml.cend(), text);
 }
 
-class Program : public ::testing::Test
+class Program : public ScratchFolder
 {
 protected:
-    // A fresh folder for every test, also when tests run side by side.
-    void SetUp() override { ASSERT_NE(::mkdtemp(m_folder.data()), nullptr) << m_folder; }
-    void TearDown() override { fs::remove_all(m_folder); }
-    std::string path(const std::string &name) const { return m_folder + "/" + name; }
-    std::string slurp(const std::string &name) const
-    {
-        std::ifstream in(path(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
     long files() const { return std::distance(fs::directory_iterator(m_folder), {}); }
-
-    std::string m_folder = fs::temp_directory_path() / "perne-stats-test-XXXXXX";
 };
 
 } // namespace
