@@ -14,15 +14,6 @@ here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(here, "..", "..", "assets", "generate"))
 
 import figures  # noqa: E402
-from pixels import Canvas  # noqa: E402
-
-
-def enlarged(icon, size):
-    big = Canvas(size, size, (0, 0, 0, 0))
-    for y in range(size):
-        for x in range(size):
-            big.px[y][x] = icon.px[y * icon.height // size][x * icon.width // size]
-    return big
 
 
 def main():
@@ -31,7 +22,7 @@ def main():
     icon = figures.icon()
     for size in sizes:
         with open(os.path.join(out, f"perne-{size}.png"), "wb") as f:
-            f.write(enlarged(icon, size).png(alpha=True))
+            f.write(icon.scaled(size).png(alpha=True))
 
 
 if __name__ == "__main__":
