@@ -42,7 +42,12 @@ Point step(Point from, StepDirection d)
 
 StepDirection directionFromDraw(double r)
 {
-    return static_cast<StepDirection>(std::floor(r * kDirectionCount)) + 1;
+    // Rounded down without the library's floor(), which a batch would call 36 million times.
+    const double scaled = r * kDirectionCount;
+    auto whole = static_cast<StepDirection>(scaled);
+    if (scaled < whole)
+        --whole;
+    return whole + 1;
 }
 
 bool WalkState::applyMeetingRule()
