@@ -2,7 +2,8 @@
 # every script uses. The script sets `shot` (where a failure's screenshot goes) first.
 #
 # Provides: work (the scratch folder), app_pid and server_pid (killed on exit), fail,
-# wait_for, start_xvfb, enter_work, answer. Exits 77 (skipped) when the X tools are missing.
+# wait_for, start_xvfb, enter_work, answer, and pictures of the field: field,
+# differing_pixels, moved_from, resting. Exits 77 (skipped) when the X tools are missing.
 
 for tool in Xvfb xdotool import compare; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
@@ -95,4 +96,25 @@ answer() {
     xdotool key --clearmodifiers Return
     wait_for 10 bash -c "! xdotool search --onlyvisible --name '$title' | grep -qx '$box'" ||
         fail "the box titled $title did not close"
+}
+
+# The field Picture1 of the simulation window $win at its normal size (left 8, top 32,
+# 465 x 297 pixels), as a PNG file; and how many pixels two such pictures differ in.
+field() { import -display "$DISPLAY" -window "$win" -crop 465x297+8+32 +repage "$1" 2>/dev/null; }
+differing_pixels() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
+
+# Whether the field now differs from the picture $1: the walkers have moved.
+moved_from() {
+    field "$work/now.png"
+    local n
+    n=$(differing_pixels "$1" "$work/now.png")
+    [ -n "$n" ] && [ "$n" != "0" ]
+}
+
+# Whether the field stays the same over 0.6 s: the walkers rest.
+resting() {
+    field "$work/rest1.png"
+    sleep 0.6
+    field "$work/rest2.png"
+    [ "$(differing_pixels "$work/rest1.png" "$work/rest2.png")" = "0" ]
 }
