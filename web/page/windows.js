@@ -34,6 +34,17 @@ var Perne = window.Perne || (window.Perne = {});
     return element;
   }
 
+  // The window's buttons, added in tab order so that Tab follows the design.
+  function addButtons(w, form, controls) {
+    for (const c of inTabOrder(form.controls)) {
+      const element = button(c);
+      element.dataset.name = c.name;
+      place(element, c);
+      w.client.append(element);
+      controls[c.name] = element;
+    }
+  }
+
   function frame(id, form) {
     const element = document.getElementById(id);
     element.querySelector('.titlebar .caption').textContent = form.caption;
@@ -112,13 +123,7 @@ var Perne = window.Perne || (window.Perne = {});
     controls.Label4.style.color = design.colours.elapsedTime;
 
     for (const l of form.lines) containers[l.container].prepend(line(l));
-    for (const c of inTabOrder(form.controls)) {
-      const element = button(c);
-      element.dataset.name = c.name;
-      place(element, c);
-      w.client.append(element);
-      controls[c.name] = element;
-    }
+    addButtons(w, form, controls);
 
     const fit = () => {
       for (const c of form.controls) if (c.kind === 'axisLabel') fitCaption(controls[c.name]);
@@ -143,13 +148,7 @@ var Perne = window.Perne || (window.Perne = {});
       controls[c.name] = element;
     }
     for (const l of form.lines) w.client.prepend(line(l));
-    for (const c of inTabOrder(form.controls)) {
-      const element = button(c);
-      element.dataset.name = c.name;
-      place(element, c);
-      w.client.append(element);
-      controls[c.name] = element;
-    }
+    addButtons(w, form, controls);
     return {
       ...w,
       controls,
