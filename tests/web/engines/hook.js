@@ -18,7 +18,9 @@
     if (!this.download) return click.call(this);
     const record = { name: this.download, text: null };
     test.saved.push(record);
-    fetch(this.href).then((r) => r.text()).then((t) => { record.text = t; });
+    fetch(this.href).then((r) => r.arrayBuffer()).then((b) => {
+      record.text = new TextDecoder('utf-8', { ignoreBOM: true }).decode(b); // the mark kept
+    });
   };
 
   const params = new URLSearchParams(location.search);

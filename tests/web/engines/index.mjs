@@ -47,7 +47,8 @@ export async function withEnginePage(browser, label, options, body) {
   }
 }
 
-// Polls fn in the page until it returns something truthy, and returns that.
+// Polls fn in the page until it returns something truthy, and returns that. fn returns
+// plain data: an element does not travel back from every engine.
 export async function waitFor(page, fn, args = [], timeout = 15000) {
   const end = Date.now() + timeout;
   for (;;) {
