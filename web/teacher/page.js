@@ -226,7 +226,9 @@
         bar.firstElementChild.style.width = `${fraction * 100}%`;
         $('progress-text').textContent = `${Math.min(...done)} / ${batch.runs} 回`;
         const status = batch.running ? 'ためしています…' : batch.stopped ? '中止しました（終わった分を表示）' : '終わりました';
-        $('batch-info').textContent = `${where(batch.start)}　乱数の種 ${batch.seed}　${status}`;
+        // A polite live region: written only when it changes, so a finished batch is said once.
+        const info = `${where(batch.start)}　乱数の種 ${batch.seed}　${status}`;
+        if ($('batch-info').textContent !== info) $('batch-info').textContent = info;
         drawHistograms();
     }
 

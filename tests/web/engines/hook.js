@@ -37,6 +37,8 @@
   if (!params.has('clock')) return;
   const RealDate = Date;
   const realTimeout = setTimeout;
+  // For tools run in the page (axe), which wait on timers of their own.
+  test.realTimers = { setTimeout, clearTimeout, setInterval, clearInterval };
   let now = Number(params.get('clock'));
   const origin = now - performance.now();
   const timers = new Map();
