@@ -80,6 +80,11 @@ inEveryEngine((browser, engine) => {
       await page.click('#start');
       await waitFor(page, () => !document.getElementById('start').disabled
         && document.getElementById('progress').getAttribute('aria-valuenow') === '100', [], 120_000);
+      // The finished batch is said once, politely, with its seed.
+      const info = await page.evaluate(() => [document.getElementById('batch-info').getAttribute('role'),
+                                              document.getElementById('batch-info').textContent]);
+      assert.equal(info[0], 'status');
+      assert.match(info[1], /乱数の種 20261206　終わりました$/);
       await page.click('#download-csv');
       const saved = await waitFor(page, () => window.__perneTest.saved.find((s) => s.text !== null));
       assert.match(saved.name, /\.csv$/);
