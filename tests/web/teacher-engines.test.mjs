@@ -98,6 +98,12 @@ inEveryEngine((browser, engine) => {
         assert.equal(seed, '20261206');
         assert.deepEqual(rest, native[0][i]);
       });
+
+      // Each chart as a picture, in every engine.
+      for (const chart of ['curve', 'both', 'dog']) await page.click(`[data-download="${chart}"][data-format="png"]`);
+      const names = await waitFor(page, () => window.__perneTest.saved.length === 4
+        && window.__perneTest.saved.every((s) => s.text !== null) && window.__perneTest.saved.map((s) => s.name));
+      assert.deepEqual(names.slice(1).map((n) => n.replace(/_.*\./, '.')), ['ペルネ.png', 'ペルネ.png', 'ペルネ.png']);
       assert.deepEqual(await page.evaluate(() => window.__perneTest.errors), []);
     });
   });

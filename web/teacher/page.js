@@ -259,12 +259,15 @@
         dog: () => [histogramSvg(1), `ペルネ_度数分布_１人_${place(batch ? batch.start : start)}`],
     };
     for (const button of document.querySelectorAll('[data-download]')) {
-        button.addEventListener('click', async () => {
+        button.addEventListener('click', () => {
             const [svg, name] = chartOf[button.dataset.download]();
+            const saveSvg = () => PerneResults.save(
+                new Blob(['<?xml version="1.0" encoding="UTF-8"?>\n', svg], { type: 'image/svg+xml' }), `${name}.svg`);
             if (button.dataset.format === 'svg')
-                PerneResults.save(new Blob(['<?xml version="1.0" encoding="UTF-8"?>\n', svg], { type: 'image/svg+xml' }), `${name}.svg`);
+                saveSvg();
             else
-                PerneResults.save(await PerneCharts.pngOf(svg), `${name}.png`);
+                // A browser that cannot draw the chart into a picture gets it as SVG instead.
+                PerneCharts.pngOf(svg).then((png) => PerneResults.save(png, `${name}.png`), saveSvg);
         });
     }
     $('download-csv').addEventListener('click', () => {

@@ -47,12 +47,21 @@ export async function withEnginePage(browser, label, options, body) {
   }
 }
 
+const navigatedAway = /unload|context was destroyed|navigat|detached/i;
+
 // Polls fn in the page until it returns something truthy, and returns that. fn returns
 // plain data: an element does not travel back from every engine.
 export async function waitFor(page, fn, args = [], timeout = 15000) {
   const end = Date.now() + timeout;
   for (;;) {
-    const value = await page.evaluate(fn, ...args);
+    let value;
+    try {
+      value = await page.evaluate(fn, ...args);
+    } catch (error) {
+      // A click that loads the page again returns before the old page goes: a poll that
+      // meets the unloading page is cut short, and the next one asks the new page.
+      if (!navigatedAway.test(error.message)) throw error;
+    }
     if (value) return value;
     if (Date.now() > end) throw new Error(`timed out waiting for ${fn}`);
     await new Promise((r) => setTimeout(r, 50));
