@@ -57,10 +57,12 @@ var Perne = window.Perne || (window.Perne = {});
   }
 
   // Tab and Shift+Tab go round the window's tab stops, as in a desktop window; an open box
-  // keeps the keys to itself.
+  // keeps the keys to itself, and the focus elsewhere on the page moves as the browser moves it.
   function moveTab(event, win, dialogs) {
     if (event.key !== 'Tab' || event.altKey || event.ctrlKey || event.metaKey || dialogs.isOpen())
       return;
+    const from = document.activeElement;
+    if (from && from !== document.body && !win.element.contains(from)) return;
     const stops = tabStops(win);
     if (stops.length === 0) return;
     event.preventDefault();
