@@ -5,7 +5,9 @@
 //   __perneTest.clock      with ?clock=<ms since 1970> in the address, a clock that stands
 //                          still there until runFor(ms) moves it; Date, performance.now,
 //                          setTimeout and setInterval follow it (zero-delay timeouts run at
-//                          once, as the page's start-up needs)
+//                          once, as the page's start-up needs). WebKit's driver times
+//                          its scripts with the page's setTimeout, so a test moves the
+//                          clock in steps well under the driver's 30 s (student-page.mjs)
 //   ?undecodable           every cue's wave data is spoilt before Web Audio decodes it
 (() => {
   const test = (window.__perneTest = { errors: [], saved: [] });

@@ -56,6 +56,7 @@ export async function launch() {
   delete env.WAYLAND_DISPLAY;
   const server = spawn('WebKitWebDriver', [`--port=${port}`], { env, stdio: 'ignore' });
   const stopAll = () => { server.kill(); xvfb.kill(); };
+  process.once('exit', stopAll); // a test process that fails early leaves no X server behind
   try {
     await started(port, server);
   } catch (e) {
