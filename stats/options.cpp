@@ -2,7 +2,7 @@
 
 #include "constants.h"
 #include "coordinateanswer.h"
-#include "output.h"
+#include "printable.h"
 #include "version.h"
 
 #include <charconv>

@@ -4,16 +4,10 @@
 #include <optional>
 #include <ostream>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace perne::stats {
-
-// The text with what a terminal would act on written out instead: control characters as \n,
-// \t, \x1B or \u202E, and bytes that are not UTF-8 as \xHH. For file names in one-line
-// messages.
-std::string printable(std::string_view text);
 
 // Why a file could not be written there, or none when it looks writable: what the path
 // leads to (through symbolic links) must not be a folder, an existing file must be writable

@@ -2,6 +2,7 @@
 // replaced whole and keep their permissions and owner, links have their targets written,
 // devices and pipes are written where they are; a failed write is said and fails the program.
 #include "output.h"
+#include "printable.h"
 #include "program.h"
 
 #include "scratchfolder.h"
@@ -331,4 +332,24 @@ TEST_F(Output, AFileWeMayWriteInAFolderThatWillNotLetUsReplaceItIsWrittenInPlace
     }
     EXPECT_FALSE(fs::exists(path("locked/new.csv")));
     ASSERT_EQ(::chmod(path("locked").c_str(), 0755), 0); // so that it can be removed
+}
+
+// A name shown in a message cannot move the terminal's cursor, end the line or turn the text
+// around: control characters and bytes that are not UTF-8 are written out; Japanese stays.
+TEST(Printable, WritesOutWhatATerminalWouldActOn)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"ペルネ 曲線.csv", "ペルネ 曲線.csv"},
+        {"a\nb\r\tc", "a\\nb\\r\\tc"},
+        {"\x1B[2J\x7F", "\\x1B[2J\\x7F"},
+        {"\xC2\x9B"
+         "1m",
+         "\\x9B1m"},                                     // the one-byte CSI of C1
+        {"abc\xE2\x80\xAEvsc.csv", "abc\\u202Evsc.csv"}, // right-to-left override
+        {"\xFF\xC0\xAF.csv", "\\xFF\\xC0\\xAF.csv"},     // not UTF-8, an overlong slash
+        {"\xED\xA0\x80", "\\xED\\xA0\\x80"},             // a surrogate
+        {"end\xE3\x81", "end\\xE3\\x81"},                // cut short
+        {"\xF0\x9F\x90\x95", "\xF0\x9F\x90\x95"}};       // a dog, four bytes
+    for (const auto &[text, shown] : cases)
+        EXPECT_EQ(printable(text), shown) << shown;
 }
