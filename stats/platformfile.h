@@ -6,8 +6,9 @@
 #include <variant>
 
 // The few file operations that POSIX and Windows do differently, each with a body for both
-// (platformfile.cpp). Nothing else in perne-stats calls the operating system's file functions;
-// the rest goes through std::filesystem. Paths are UTF-8. A failure comes back as its reason,
+// (platformfile.cpp; the signals that interrupt a write are in interrupt.cpp). Nothing else in
+// perne-stats calls the operating system's file functions; the rest goes through
+// std::filesystem. Paths are UTF-8. A failure comes back as its reason,
 // in the system's words ("No space left on device").
 namespace perne::stats::platform {
 
