@@ -443,6 +443,45 @@ private slots:
         QCOMPARE(h.label("Picture3")->size(), QSize(33, 36));
     }
 
+    // Back at the normal size after any zoom step, both windows look exactly as they did at
+    // start, pixel for pixel: the field's and the print boxes' sunken frames included.
+    void aZoomRoundTripDrawsBothWindowsAsAtStart()
+    {
+        Harness h;
+        h.click(6);
+        Form2 *problem = h.form.problemWindow();
+        // The problem window's print boxes; its buttons may show where the test's mouse was.
+        const auto boxes = [problem] {
+            QList<QImage> images;
+            for (PrintBox *box : problem->findChildren<PrintBox *>())
+                images << box->grab().toImage();
+            return images;
+        };
+        const QList<QImage> problemAtStart = boxes();
+        QCOMPARE(problemAtStart.size(), 2);
+        QTest::mouseClick(problem->findChild<QPushButton *>("Command2"), Qt::LeftButton);
+        QApplication::setActiveWindow(&h.form);
+        QVERIFY(QTest::qWaitForWindowActive(&h.form));
+        const QImage atStart = h.form.grab().toImage();
+
+        const QList<QList<Qt::Key>> roundTrips = {
+            {Qt::Key_Plus, Qt::Key_0},
+            {Qt::Key_Plus, Qt::Key_Minus},
+            {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Plus, Qt::Key_0}};
+        for (const auto &keys : roundTrips) {
+            for (const Qt::Key key : keys)
+                QTest::keyClick(&h.form, key, Qt::ControlModifier);
+            QCOMPARE(h.form.zoom().factor(), 1.0);
+            const QImage after = h.form.grab().toImage();
+            QCOMPARE(after.size(), atStart.size());
+            QVERIFY2(after == atStart,
+                     qPrintable(QStringLiteral("after %1 keys").arg(keys.size())));
+            QVERIFY(boxes() == problemAtStart);
+        }
+        // The field's client area lies inside its 2-pixel frame again.
+        QCOMPARE(h.form.clientArea("Picture1")->geometry(), QRect(2, 2, 461, 293));
+    }
+
     // Qt's own texts (an input box's context menu) in Japanese.
     void qtsOwnTextsAreJapanese()
     {
