@@ -112,7 +112,7 @@ private:
 
 // How many ticks each timer makes in a run: the periods up to and including the first one
 // the limit test finds past 180 seconds (the stopping tick still steps, so it counts). Runs
-// are schedules, so this is 901 from any start; the start is taken for older callers.
+// are schedules, so this is 901 whatever the clock read at Start (the reading may still be named).
 long long ticksPerTimer(double startSecondsSinceMidnight = 36000.0);
 
 // Everything one headless run needs, wired together.

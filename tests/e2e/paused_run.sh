@@ -38,7 +38,11 @@ started=$(date +%s.%N)
 wait_for 10 moved_from "$work/set.png" || fail "the walkers did not move after Start"
 
 # Sleeps until $1 seconds after Start.
-until_second() { sleep "$(echo "$started + $1 - $(date +%s.%N)" | bc)"; }
+until_second() {
+    local left
+    left=$(echo "$started + $1 - $(date +%s.%N)" | bc)
+    [[ $left == -* ]] || sleep "$left"
+}
 reports() { grep -c 'periods run at once' "$work/program.log"; }
 
 until_second 5
@@ -49,7 +53,8 @@ wait_for 5 grep -q 'running$' "$work/program.log" || fail "no catch-up after 30 
 line=$(grep 'running$' "$work/program.log" | tail -n1)
 echo "continued at 35 s: $line"
 ticks=$(sed -E 's/.*Timer1 ([0-9]+) ticks.*/\1/' <<<"$line")
-((ticks >= 170 && ticks <= 185)) || fail "caught up to $ticks ticks at 35 s, not about 175"
+# A slow machine may deliver the first event after continuing a little late.
+((ticks >= 170 && ticks <= 190)) || fail "caught up to $ticks ticks at 35 s, not about 175"
 
 until_second 45
 kill -STOP "$app_pid" || fail "could not stop the program"
