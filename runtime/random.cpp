@@ -1,6 +1,6 @@
 #include "random.h"
 
-#include <bit>
+#include <cstring>
 #include <random>
 
 namespace perne {
@@ -40,7 +40,9 @@ void MixingRandom::reseed(float value)
     // One multiply-xor folds the reading into the word the next draw is made from. The value
     // only perturbs the state, which moves on with every draw: given the same number again,
     // the generator lands somewhere new and never returns to an earlier sequence.
-    const auto bits = std::bit_cast<std::uint32_t>(value);
+    std::uint32_t bits = 0; // std::bit_cast is missing from some of our standard libraries
+    static_assert(sizeof bits == sizeof value);
+    std::memcpy(&bits, &value, sizeof bits);
     m_state[1] ^= (std::uint64_t{bits} + 1) * 0x9E3779B97F4A7C15ULL;
     if ((m_state[0] | m_state[1] | m_state[2] | m_state[3]) == 0)
         m_state[0] = 1; // the all-zero state would repeat forever
