@@ -38,16 +38,52 @@ bool displayGiven(int argc, char *argv[])
 }
 
 // While Qt starts: a display that is named but cannot be opened ends the program with the same
-// line and status as no display at all. Qt's own warnings before it, which say what failed,
-// are kept.
+// line and status as no display at all; a platform plugin that does not exist (-platform
+// nosuch) is named instead, since no display would help. Qt's own warnings before it, which
+// say what failed, are kept.
 QtMessageHandler qtHandler = nullptr;
+QString missingPlugin;     // the last plugin Qt was told to use and could not find
+bool pluginFailed = false; // one was found but could not start (its display did not open)
+
+// The text between the first pair of double quotes.
+QString quoted(const QString &message)
+{
+    const qsizetype open = message.indexOf(u'"');
+    const qsizetype close = message.indexOf(u'"', open + 1);
+    return open < 0 || close < 0 ? QString() : message.mid(open + 1, close - open - 1);
+}
+
 void startingHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (type != QtFatalMsg) {
+        if (qstrcmp(context.category, "qt.qpa.plugin") == 0) {
+            if (message.startsWith(QLatin1String("Could not find the Qt platform plugin")))
+                missingPlugin = quoted(message);
+            else if (message.startsWith(QLatin1String("Could not load the Qt platform plugin")))
+                pluginFailed = true;
+        }
         qtHandler(type, context, message);
         return;
     }
-    std::fputs(kNoDisplay, stderr);
+    if (missingPlugin.isNull() || pluginFailed) {
+        std::fputs(kNoDisplay, stderr);
+    } else {
+        // Qt's fatal message ends with the plugins there are: "Available platform plugins
+        // are: offscreen, xcb."
+        const QLatin1String kAvailable("Available platform plugins are: ");
+        const qsizetype list = message.indexOf(kAvailable);
+        QString available = list < 0 ? QString() : message.mid(list + kAvailable.size()).trimmed();
+        if (available.endsWith(u'.'))
+            available.chop(1);
+        const QString line =
+            QStringLiteral("ペルネ実験: 画面の種類（Qt のプラットフォームプラグイン）\"%1\" "
+                           "がありません / perne: no such Qt platform plugin \"%1\"")
+                .arg(missingPlugin) +
+            (available.isEmpty() ? QString()
+                                 : QStringLiteral(" (使えるもの / available: %1)").arg(available)) +
+            u'\n';
+        std::fputs(line.toLocal8Bit().constData(), stderr);
+    }
     std::fflush(nullptr);
     std::_Exit(EXIT_FAILURE);
 }

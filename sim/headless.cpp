@@ -15,21 +15,13 @@ template <typename E> std::size_t index(E e)
 
 } // namespace
 
-SimulatedClock::SimulatedClock(double secondsSinceMidnight)
-    : m_origin(secondsSinceMidnight), m_reading(static_cast<float>(now()))
-{}
+SimulatedClock::SimulatedClock(double secondsSinceMidnight) : m_origin(secondsSinceMidnight) {}
 
 double SimulatedClock::now() const
 {
     const double t = m_origin + static_cast<double>(m_periods) * kTimerIntervalMs / 1000.0;
     // fmod is exact, and so the identity before midnight; skipping it there saves its cost.
     return t >= 0.0 && t < kSecondsPerDay ? t : std::fmod(t, kSecondsPerDay);
-}
-
-void SimulatedClock::advancePeriods(long long periods)
-{
-    m_periods += periods;
-    m_reading = static_cast<float>(now());
 }
 
 void WindowModel::setCaption(Label label, const std::string &text)
@@ -101,10 +93,7 @@ bool HeadlessDriver::advance()
     if (!m_window.timerEnabled(Timer::Timer1) && !m_window.timerEnabled(Timer::Timer2))
         return false;
     m_clock.advancePeriods(1);
-    if (m_window.timerEnabled(Timer::Timer1))
-        m_controller.timer1Tick();
-    if (m_window.timerEnabled(Timer::Timer2))
-        m_controller.timer2Tick();
+    m_controller.runThrough(m_controller.periodsRun() + 1);
     return true;
 }
 
@@ -116,16 +105,14 @@ long long HeadlessDriver::runUntilStopped(long long maxPeriods)
     return periods;
 }
 
-long long ticksPerTimer(double startSecondsSinceMidnight)
+long long ticksPerTimer(double)
 {
-    SimulatedClock clock(startSecondsSinceMidnight);
-    const float startTime = clock.secondsSinceMidnight();
-    // A day of periods is far more than any run; past it the limit test never fires.
+    // The limit is judged on the schedule, not on the clock's readings: the same for every
+    // start. A day of periods bounds the search.
     constexpr long long kPeriodsPerDay =
         static_cast<long long>(kSecondsPerDay) * 1000 / kTimerIntervalMs;
     for (long long ticks = 1; ticks <= kPeriodsPerDay; ++ticks) {
-        clock.advancePeriods(1);
-        if (pastTimeLimit(elapsedSeconds(startTime, clock.secondsSinceMidnight())))
+        if (pastTimeLimit(scheduledElapsed(ticks)))
             return ticks;
     }
     return kPeriodsPerDay;

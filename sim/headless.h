@@ -19,15 +19,16 @@ class SimulatedClock final : public Clock
 public:
     explicit SimulatedClock(double secondsSinceMidnight = 36000.0);
 
-    float secondsSinceMidnight() override { return m_reading; }
+    // Worked out when read: the ticks take their moments from the schedule, so a headless
+    // run reads its clock only at Start and when it is told "now".
+    float secondsSinceMidnight() override { return static_cast<float>(now()); }
     // Moves on by whole timer periods, computed from the start so no error builds up.
-    void advancePeriods(long long periods = 1);
+    void advancePeriods(long long periods = 1) { m_periods += periods; }
     double now() const;
 
 private:
     double m_origin;
     long long m_periods = 0;
-    float m_reading; // now(), read four times a period by the ticks, so worked out once
 };
 
 // Whether a window model keeps the texts the ticks write, or spares the ticks the work.
@@ -91,7 +92,7 @@ public:
 };
 
 // Drives the run logic as the window's two timers would: every 200 ms the clock moves on,
-// then Timer1 ticks if it is enabled, then Timer2.
+// then the period's ticks run, Timer1's if it is enabled, then Timer2's.
 class HeadlessDriver
 {
 public:
@@ -109,9 +110,9 @@ private:
     SimulatedClock &m_clock;
 };
 
-// How many ticks each timer makes in a headless run started at this clock reading: the
-// periods up to and including the first one whose reading the tick's own limit test finds
-// past 180 seconds (the stopping tick still steps, so it counts).
+// How many ticks each timer makes in a run: the periods up to and including the first one
+// the limit test finds past 180 seconds (the stopping tick still steps, so it counts). Runs
+// are schedules, so this is 901 whatever the clock read at Start (the reading may still be named).
 long long ticksPerTimer(double startSecondsSinceMidnight = 36000.0);
 
 // Everything one headless run needs, wired together.

@@ -19,6 +19,7 @@ void RunController::load()
 {
     m_state.runState = RunState::Idle;
     m_state.meetingCount = 0;
+    m_timerOn = {false, false};
     m_controls.setSpriteVisible(Sprite::Picture2, false);
     m_controls.setSpriteVisible(Sprite::Picture3, false);
     m_controls.setButtonEnabled(Button::Command4, false);
@@ -102,69 +103,114 @@ void RunController::finishSetUp(RunState mode)
 void RunController::command5Click()
 {
     m_startTime = m_clock.secondsSinceMidnight();
+    m_period = 0;
+    m_ticks = {0, 0};
     m_cues.PlayCue(cue::kClick);
-    m_controls.setTimerEnabled(Timer::Timer1, true);
-    m_controls.setTimerEnabled(Timer::Timer2, true);
+    setTimer(Timer::Timer1, true);
+    setTimer(Timer::Timer2, true);
     m_controls.setButtonEnabled(Button::Command4, true);
     m_controls.setButtonEnabled(Button::Command5, false);
 }
 
 void RunController::command4Click()
 {
+    // The ticks due by the click belong to the run; a run they end had ended before it.
+    const bool wasRunning = running();
+    catchUp();
+    if (wasRunning && !running())
+        return;
     m_cues.PlayCue(cue::kClick);
     m_controls.setButtonEnabled(Button::Command2, true);
     m_controls.setButtonEnabled(Button::Command3, true);
     m_controls.setButtonEnabled(Button::Command4, false);
     m_controls.setButtonEnabled(Button::Command6, true);
-    m_controls.setTimerEnabled(Timer::Timer1, false);
-    m_controls.setTimerEnabled(Timer::Timer2, false);
+    setTimer(Timer::Timer1, false);
+    setTimer(Timer::Timer2, false);
+}
+
+void RunController::setTimer(Timer timer, bool on)
+{
+    m_timerOn[static_cast<std::size_t>(timer)] = on;
+    m_controls.setTimerEnabled(timer, on);
 }
 
 void RunController::timer1Tick()
 {
-    tick(Who::Dog);
+    catchUp();
 }
 
 void RunController::timer2Tick()
 {
-    tick(Who::Momotaro);
+    catchUp();
 }
 
-// One tick of either walker's timer, in this order:
-//  1. read the clock into the walker's own tick clock;
-//  2. show the whole elapsed seconds in Label4 (before the limit test, so the stopping
-//     tick shows 180 or more); a window that wants no captions gets none from a tick;
+long long RunController::catchUp()
+{
+    if (!running())
+        return 0;
+    return runThrough(lastPeriodDue(elapsedSeconds(m_startTime, m_clock.secondsSinceMidnight())));
+}
+
+// Period by period, Timer1's tick before Timer2's, until the period or the time limit. Only
+// the ticks of a single period draw as they go; a longer catch-up is shown once at its end.
+long long RunController::runThrough(long long period)
+{
+    const long long first = m_period;
+    if (period <= first || !running())
+        return 0;
+    const bool once = period - first > 1;
+    if (once)
+        m_catchUp.begin(m_controls);
+    Controls &view = once ? static_cast<Controls &>(m_catchUp) : m_controls;
+    CueDevice &cues = once ? static_cast<CueDevice &>(m_catchUp) : m_cues;
+    while (m_period < period && running()) {
+        ++m_period;
+        const Moment moment{scheduledElapsed(m_period), scheduledReading(m_startTime, m_period)};
+        if (m_timerOn[0])
+            tick(Who::Dog, moment, view, cues);
+        if (m_timerOn[1])
+            tick(Who::Momotaro, moment, view, cues);
+    }
+    if (once)
+        m_catchUp.show(m_cues);
+    return m_period - first;
+}
+
+// One tick of either walker's timer at the moment of its period, in this order:
+//  1. take the clock value of that moment as the walker's own tick clock;
+//  2. show the run's whole seconds at that moment in Label4 (before the limit test, so the
+//     stopping tick shows 180); a window that wants no captions gets none from a tick;
 //  3. past the limit: this timer off, Stop off, mode buttons on -- and carry on;
 //  4. make the walker's sprite visible;
-//  5. reseed from a fresh clock reading and draw the direction (every tick, whatever the
+//  5. reseed from the moment's clock value and draw the direction (every tick, whatever the
 //     run state);
 //  6. walking: step, move the sprite, write the coordinates, test for a meeting;
 //     meeting pending: reset both walkers with the meeting cue, moving nothing on screen.
-void RunController::tick(Who who)
+void RunController::tick(Who who, const Moment &moment, Controls &view, CueDevice &cues)
 {
     const bool dog = who == Who::Dog;
     float &tickClock = dog ? m_dogTickClock : m_momotaroTickClock;
     const Timer timer = dog ? Timer::Timer1 : Timer::Timer2;
     const Sprite sprite = dog ? Sprite::Picture2 : Sprite::Picture3;
 
-    const bool captions = m_controls.wantsCaptions();
+    const bool captions = view.wantsCaptions();
+    ++m_ticks[static_cast<std::size_t>(timer)];
 
-    tickClock = m_clock.secondsSinceMidnight();
-    const double elapsed = elapsedSeconds(m_startTime, tickClock);
+    tickClock = moment.reading;
+    const double elapsed = moment.elapsed;
     if (captions)
-        m_controls.setCaption(Label::Label4,
-                              elapsedText(static_cast<long long>(std::floor(elapsed))));
+        view.setCaption(Label::Label4, elapsedText(static_cast<long long>(std::floor(elapsed))));
 
     if (pastTimeLimit(elapsed)) {
-        m_controls.setTimerEnabled(timer, false);
-        m_controls.setButtonEnabled(Button::Command4, false);
-        m_controls.setButtonEnabled(Button::Command2, true);
-        m_controls.setButtonEnabled(Button::Command3, true);
+        setTimer(timer, false);
+        view.setButtonEnabled(Button::Command4, false);
+        view.setButtonEnabled(Button::Command2, true);
+        view.setButtonEnabled(Button::Command3, true);
     }
 
-    m_controls.setSpriteVisible(sprite, true);
+    view.setSpriteVisible(sprite, true);
 
-    m_random.reseed(m_clock.secondsSinceMidnight());
+    m_random.reseed(tickClock);
     const StepDirection direction = directionFromDraw(m_random.next());
 
     const RunState state = m_state.runState;
@@ -172,14 +218,14 @@ void RunController::tick(Who who)
     if (steps) {
         Walker &walker = dog ? m_state.dog : m_state.momotaro;
         walker.current = step(walker.current, direction);
-        m_controls.moveSprite(sprite, walker.current);
+        view.moveSprite(sprite, walker.current);
         if (captions)
-            m_controls.setCaption(dog ? Label::Label1 : Label::Label2,
-                                  dog ? dogText(walker.current) : momotaroText(walker.current));
+            view.setCaption(dog ? Label::Label1 : Label::Label2,
+                            dog ? dogText(walker.current) : momotaroText(walker.current));
         if (m_state.applyMeetingRule() && captions)
-            m_controls.setCaption(Label::Label3, meetingCountText(m_state.meetingCount));
+            view.setCaption(Label::Label3, meetingCountText(m_state.meetingCount));
     } else if (isMeetingPending(state)) {
-        m_cues.PlayCue(cue::kMeeting);
+        cues.PlayCue(cue::kMeeting);
         m_state.applyResetRule();
     }
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "catchupview.h"
 #include "seams.h"
 #include "texts.h"
 #include "walk.h"
 
+#include <array>
 #include <cstddef>
 #include <string>
 
@@ -22,12 +24,21 @@ class RandomSource;
 //    (Command3) and leaves only Start enabled. A refused answer ends the setup and
 //    enables Command6. A front end whose input box cannot wait for the answer calls
 //    beginSetUp() and then answerPrompt() once per answer instead.
-//  - command5Click(): Start. Records the start time and enables Timer1, then Timer2.
-//  - timer1Tick() / timer2Tick(): every 200 ms, each steps its walker (Momotaro only in
-//    two-walker mode). A step onto the other walker's point is a meeting: it is counted,
-//    and the next tick of either timer plays the meeting cue and puts both walkers back on
-//    their starting points. Each timer stops itself on its first tick past 180 seconds.
-//  - command4Click(): Stop. Both timers off; a new run needs a new setup.
+//  - command5Click(): Start. Records the start time and enables Timer1, then Timer2. The run
+//    is now a schedule: period k is the moment start + k x 200 ms, and in each period Timer1
+//    ticks, then Timer2, each stepping its walker (Momotaro only in two-walker mode). A step
+//    onto the other walker's point is a meeting: it is counted, and the next tick of either
+//    timer plays the meeting cue and puts both walkers back on their starting points. Each
+//    timer stops itself on its first tick past 180 seconds: period 901, always.
+//  - timer1Tick() / timer2Tick() / catchUp(): the front end says "now" -- on its timers'
+//    events, and whenever else it gets control (a page shown again, a window woken). Every
+//    tick whose period has come runs then, in order, reading the clock value of its own
+//    moment, not the time it happens to run at; so a run delivered late, in one go, walks
+//    exactly as one delivered tick by tick. A catch-up of more than one period draws nothing
+//    while it runs: afterwards the window shows the state once, with at most one meeting cue.
+//  - command4Click(): Stop. First catches up to now, so the run stops where it stood at the
+//    click; then both timers off, and a new run needs a new setup. Should that catch-up
+//    reach the time limit, the run had ended before the click, and the click does nothing.
 class RunController
 {
 public:
@@ -50,13 +61,31 @@ public:
     void timer1Tick();
     void timer2Tick();
 
+    // Runs every period that has come by the clock's reading now; returns how many ran.
+    long long catchUp();
+    // Runs the periods after the last one run, up to and including `period` (the headless
+    // driver knows the period without asking the clock); returns how many ran.
+    long long runThrough(long long period);
+
     const WalkState &state() const { return m_state; }
+    // Whether either timer is on: a run is going.
+    bool running() const { return m_timerOn[0] || m_timerOn[1]; }
+    // Periods run since Start, and ticks each timer has made.
+    long long periodsRun() const { return m_period; }
+    long long ticksRun(Timer timer) const { return m_ticks[static_cast<std::size_t>(timer)]; }
 
 private:
     enum class Who { Dog, Momotaro };
     void setUp(RunState mode);
     void finishSetUp(RunState mode);
-    void tick(Who who);
+    void setTimer(Timer timer, bool on);
+    // A period's moment: the run's seconds, and what the clock reads then.
+    struct Moment
+    {
+        double elapsed;
+        float reading;
+    };
+    void tick(Who who, const Moment &moment, Controls &view, CueDevice &cues);
 
     Controls &m_controls;
     Prompter &m_prompter;
@@ -68,6 +97,12 @@ private:
     float m_startTime = 0.0f;
     float m_dogTickClock = 0.0f;
     float m_momotaroTickClock = 0.0f;
+
+    // The schedule: the last period run, which timers still tick, and their ticks so far.
+    long long m_period = 0;
+    std::array<bool, 2> m_timerOn{};
+    std::array<long long, 2> m_ticks{};
+    CatchUpView m_catchUp;
 
     // The mode of the setup under way (Idle when none) and the prompt it waits on.
     RunState m_setUpMode = RunState::Idle;

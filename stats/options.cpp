@@ -2,6 +2,7 @@
 
 #include "constants.h"
 #include "coordinateanswer.h"
+#include "printable.h"
 #include "version.h"
 
 #include <charconv>
@@ -63,7 +64,7 @@ std::optional<Point> latticePoint(std::string_view text)
 UsageError refuse(const std::string &option, const std::string &value, const char *japanese,
                   const char *english)
 {
-    return {option + " \"" + value + "\": " + japanese + " / " + english};
+    return {option + " \"" + printable(value) + "\": " + japanese + " / " + english};
 }
 
 } // namespace
@@ -83,7 +84,8 @@ std::variant<Options, UsageError> parseArguments(const std::vector<std::string> 
             continue;
         }
         if (option.rfind("--", 0) != 0)
-            return UsageError{"\"" + option + "\": 余分な引数です / unexpected argument"};
+            return UsageError{"\"" + printable(option) +
+                              "\": 余分な引数です / unexpected argument"};
         std::string value;
         bool hasValue = false;
         if (const auto equals = option.find('='); equals != std::string::npos) {
@@ -95,7 +97,8 @@ std::variant<Options, UsageError> parseArguments(const std::vector<std::string> 
             "--momotaro", "--dog", "--mode",    "--runs",  "--seed",
             "--csv",      "--svg", "--threads", "--curve", "--distribution"};
         if (!known.contains(option))
-            return UsageError{"\"" + option + "\": 知らないオプションです（--help を参照）" +
+            return UsageError{"\"" + printable(option) +
+                              "\": 知らないオプションです（--help を参照）" +
                               " / unknown option (see --help)"};
         if (!seen.insert(option).second)
             return UsageError{option + ": 2回指定されています / given twice"};
@@ -104,6 +107,11 @@ std::variant<Options, UsageError> parseArguments(const std::vector<std::string> 
                 return UsageError{option + ": 値がありません / needs a value"};
             value = arguments[++i];
         }
+        // Every option but these settings names an output file.
+        static const std::set<std::string> settings{"--momotaro", "--dog",  "--mode",
+                                                    "--runs",     "--seed", "--threads"};
+        if (!settings.contains(option))
+            options.outputs.emplace_back(option, value);
 
         if (option == "--momotaro" || option == "--dog") {
             const auto point = latticePoint(value);
@@ -163,17 +171,6 @@ std::variant<Options, UsageError> parseArguments(const std::vector<std::string> 
     if (options.svgPath && options.runs == 0)
         return UsageError{"--svg: ヒストグラムには --runs 1 以上が必要です / the histograms need "
                           "--runs of at least 1"};
-    const std::pair<const char *, const std::optional<std::string> *> files[] = {
-        {"--csv", &options.csvPath},
-        {"--svg", &options.svgPath},
-        {"--curve", &options.curvePath},
-        {"--distribution", &options.distributionPath}};
-    for (std::size_t i = 0; i < std::size(files); ++i)
-        for (std::size_t j = i + 1; j < std::size(files); ++j)
-            if (*files[i].second && *files[j].second && **files[i].second == **files[j].second)
-                return UsageError{std::string(files[i].first) + ", " + files[j].first +
-                                  ": 同じファイルには書けません / cannot write both to the "
-                                  "same file"};
     return options;
 }
 

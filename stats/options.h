@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -25,6 +26,8 @@ struct Options
     std::optional<std::string> svgPath;
     std::optional<std::string> curvePath;
     std::optional<std::string> distributionPath;
+    // Every option given that names an output file, in order: (option, file).
+    std::vector<std::pair<std::string, std::string>> outputs;
     // 0: one per core.
     int threads = 0;
     bool help = false;

@@ -1,6 +1,8 @@
 #include "output.h"
 
+#include "interrupt.h"
 #include "platformfile.h"
+#include "printable.h"
 
 #include <cerrno>
 #include <cstring>
@@ -35,26 +37,42 @@ std::string folderOf(const std::string &path)
 
 std::string isFolder(const std::string &path)
 {
-    return "\"" + path + "\" はフォルダです / is a folder";
+    return "\"" + printable(path) + "\" はフォルダです / is a folder";
 }
 
 // What a shell's ">" would write into, and how we write it.
 enum class How {
-    Replace, // a regular file: a temporary file beside it, renamed over it
-    Create,  // nothing there yet: the same, renamed into place
-    Direct,  // a device, a pipe: written where it is
+    Replace,    // a regular file: a temporary file beside it, renamed over it
+    Create,     // nothing there yet: the same, renamed into place
+    InPlace,    // a regular file in a folder that does not let us replace it: written over
+    Direct,     // a device, a pipe: written where it is
+    Descriptor, // one of our own open descriptors: written through it
 };
 
 struct Target
 {
     std::string path; // after every symbolic link
     How how;
+    int fd = -1; // How::Descriptor
 };
+
+// The descriptor a path names (/dev/stdout, /proc/self/fd/3), however it is spelled.
+std::optional<int> descriptorOf(const fs::path &path)
+{
+    std::error_code error;
+    const fs::path full = fs::absolute(path, error);
+    return platform::descriptorNamed(toUtf8((error ? path : full).lexically_normal()));
+}
 
 std::variant<Target, std::string> resolve(const std::string &given)
 {
+    if (given == "-")
+        return Target{given, How::Descriptor, 1};
     fs::path path = toPath(given);
     for (int links = 0; links <= kMaxLinks; ++links) {
+        // Before the link behind it is followed to the file or the pipe it stands for.
+        if (const auto fd = descriptorOf(path))
+            return Target{given, How::Descriptor, *fd};
         std::error_code error;
         const fs::file_status status = fs::symlink_status(path, error);
         switch (status.type()) {
@@ -80,28 +98,76 @@ std::variant<Target, std::string> resolve(const std::string &given)
     return std::make_error_code(std::errc::too_many_symbolic_link_levels).message();
 }
 
-// Writes the whole of a device or a pipe, checking every step.
-std::optional<std::string> writeDirect(const std::string &path, const std::string &content)
+// As resolve(), and a file we may write but not replace is written in place, as a shell would.
+std::variant<Target, std::string> plan(const std::string &given)
+{
+    auto resolved = resolve(given);
+    if (auto *target = std::get_if<Target>(&resolved)) {
+        if (target->how == How::Replace &&
+            platform::checkReplaceAccess(folderOf(target->path), target->path) &&
+            !platform::checkWriteAccess(target->path))
+            target->how = How::InPlace;
+    }
+    return resolved;
+}
+
+// What tells two outputs apart: a regular file by its device and number, a file still to be
+// made by its full path. None for a device or a pipe, which lose nothing written twice.
+std::optional<std::string> sameFileKey(const Target &target)
+{
+    std::optional<platform::FileId> id;
+    switch (target.how) {
+    case How::Direct:
+        return std::nullopt;
+    case How::Create: {
+        // Absolute first: a relative name's folder ("." in "r.csv") is resolved only then.
+        std::error_code error;
+        fs::path full = fs::absolute(toPath(target.path), error);
+        if (!error)
+            full = fs::weakly_canonical(full, error);
+        return "new " + toUtf8(error ? toPath(target.path) : full);
+    }
+    case How::Descriptor:
+        id = platform::regularFileIdOf(target.fd);
+        break;
+    default:
+        id = platform::regularFileId(target.path);
+        break;
+    }
+    if (!id)
+        return std::nullopt;
+    return "file " + std::to_string(id->device) + ":" + std::to_string(id->number);
+}
+
+// Writes the whole of an existing file where it is: a device, a pipe, or (put on the disk as
+// well) a regular file we may not replace.
+std::optional<std::string> writeExisting(const std::string &path, const std::string &content,
+                                         bool sync)
 {
     auto opened = platform::openExisting(path);
     if (auto *reason = std::get_if<std::string>(&opened))
         return *reason;
     auto &file = std::get<platform::OpenFile>(opened);
-    const auto written = platform::writeAll(file, content);
+    auto problem = platform::writeAll(file, content);
+    if (!problem && sync)
+        problem = platform::syncToDisk(file);
     const auto closed = platform::closeFile(file);
-    return written ? written : closed;
+    return problem ? problem : closed;
 }
 
 // A complete temporary file beside the target, with the target's permissions; the caller
 // renames it into place or removes it. Its path is in `temporary` as soon as it exists.
 std::optional<std::string> writeTemporary(const Target &target, const std::string &content,
-                                          std::string &temporary)
+                                          std::string &temporary,
+                                          const std::function<void(const std::string &)> &told)
 {
     auto created = platform::createTemporary(folderOf(target.path));
     if (auto *reason = std::get_if<std::string>(&created))
         return *reason;
     auto &file = std::get<platform::OpenFile>(created);
     temporary = file.path;
+    if (told)
+        told(temporary);
     auto problem = platform::writeAll(file, content);
     if (!problem) {
         if (target.how == How::Replace)
@@ -118,41 +184,79 @@ std::optional<std::string> writeTemporary(const Target &target, const std::strin
 
 std::optional<std::string> checkWritable(const std::string &path)
 {
-    const auto resolved = resolve(path);
-    if (const auto *reason = std::get_if<std::string>(&resolved))
+    const auto planned = plan(path);
+    if (const auto *reason = std::get_if<std::string>(&planned))
         return *reason;
-    const Target &target = std::get<Target>(resolved);
-    if (target.how != How::Create) {
+    const Target &target = std::get<Target>(planned);
+    switch (target.how) {
+    case How::Descriptor:
+        return platform::checkDescriptorWritable(target.fd);
+    case How::Direct:
+    case How::InPlace:
+        return platform::checkWriteAccess(target.path);
+    case How::Replace:
         if (auto reason = platform::checkWriteAccess(target.path))
             return reason;
+        break;
+    case How::Create:
+        break;
     }
-    if (target.how == How::Direct)
-        return std::nullopt;
     const std::string folder = folderOf(target.path);
     std::error_code error;
     if (!fs::is_directory(toPath(folder), error))
-        return "フォルダ \"" + folder + "\" がありません / no such folder";
+        return "フォルダ \"" + printable(folder) + "\" がありません / no such folder";
     if (platform::checkFolderAccess(folder))
-        return "フォルダ \"" + folder + "\" に書けません / folder not writable";
+        return "フォルダ \"" + printable(folder) + "\" に書けません / folder not writable";
     return std::nullopt;
 }
 
-std::optional<std::string> writeFiles(const std::vector<std::pair<std::string, std::string>> &files)
+std::optional<std::string>
+checkOutputs(const std::vector<std::pair<std::string, std::string>> &outputs)
 {
+    std::vector<std::optional<std::string>> keys;
+    for (const auto &[option, path] : outputs) {
+        if (path != "-") {
+            if (const auto problem = checkWritable(path))
+                return option + " \"" + printable(path) + "\": " + *problem;
+        }
+        const auto planned = plan(path);
+        const auto *target = std::get_if<Target>(&planned);
+        keys.push_back(target ? sameFileKey(*target) : std::nullopt);
+    }
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+            if (outputs[i].second == outputs[j].second || (keys[i] && keys[i] == keys[j]))
+                return outputs[i].first + ", " + outputs[j].first +
+                       ": 同じファイルには書けません / cannot write both to the same file";
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> writeFiles(const std::vector<std::pair<std::string, std::string>> &files,
+                                      const std::function<void(const std::string &)> &onTemporary)
+{
+    const auto failed = [&](std::size_t i, const std::string &reason) {
+        return printable(files[i].first) + ": " + reason;
+    };
     std::vector<Target> targets;
-    for (const auto &[path, content] : files) {
-        auto resolved = resolve(path);
-        if (const auto *reason = std::get_if<std::string>(&resolved))
-            return path + ": " + *reason;
-        targets.push_back(std::get<Target>(std::move(resolved)));
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        auto planned = plan(files[i].first);
+        if (const auto *reason = std::get_if<std::string>(&planned))
+            return failed(i, *reason);
+        targets.push_back(std::get<Target>(std::move(planned)));
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (targets[i].how != How::Direct)
-            continue;
-        if (const auto reason = writeDirect(targets[i].path, files[i].second))
-            return files[i].first + ": " + *reason;
+        std::optional<std::string> problem;
+        if (targets[i].how == How::Direct)
+            problem = writeExisting(targets[i].path, files[i].second, false);
+        else if (targets[i].how == How::Descriptor)
+            problem = platform::writeAll({targets[i].fd, targets[i].path}, files[i].second);
+        if (problem)
+            return failed(i, *problem);
     }
 
+    const platform::InterruptCleanup cleanup;
     std::vector<std::string> temporaries(files.size());
     const auto removeFrom = [&](std::size_t first) {
         for (std::size_t i = first; i < temporaries.size(); ++i) {
@@ -161,11 +265,21 @@ std::optional<std::string> writeFiles(const std::vector<std::pair<std::string, s
         }
     };
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (targets[i].how == How::Direct)
+        if (targets[i].how != How::Replace && targets[i].how != How::Create)
             continue;
-        if (const auto reason = writeTemporary(targets[i], files[i].second, temporaries[i])) {
+        if (const auto reason =
+                writeTemporary(targets[i], files[i].second, temporaries[i], onTemporary)) {
             removeFrom(0);
-            return files[i].first + ": " + *reason;
+            return failed(i, *reason);
+        }
+    }
+    const platform::SignalsHeld held;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (targets[i].how != How::InPlace)
+            continue;
+        if (const auto reason = writeExisting(targets[i].path, files[i].second, true)) {
+            removeFrom(0);
+            return failed(i, *reason);
         }
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -173,7 +287,7 @@ std::optional<std::string> writeFiles(const std::vector<std::pair<std::string, s
             continue;
         if (const auto reason = platform::replaceFile(temporaries[i], targets[i].path)) {
             removeFrom(i);
-            return files[i].first + ": " + *reason;
+            return failed(i, *reason);
         }
     }
     return std::nullopt;

@@ -1,6 +1,9 @@
 #include "platformfile.h"
 
+#include "interrupt.h"
+
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
@@ -146,14 +149,65 @@ void removeFile(const std::string &path)
     _wremove(wide(path).c_str());
 }
 
+std::optional<std::string> checkReplaceAccess(const std::string &folder, const std::string &)
+{
+    return checkFolderAccess(folder);
+}
+
+// Windows has no names for a process's own descriptors.
+std::optional<int> descriptorNamed(const std::string &)
+{
+    return std::nullopt;
+}
+
+std::optional<std::string> checkDescriptorWritable(int)
+{
+    return std::nullopt;
+}
+
+namespace {
+
+std::optional<FileId> regularFileIdOfHandle(HANDLE handle)
+{
+    BY_HANDLE_FILE_INFORMATION facts{};
+    if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK ||
+        !GetFileInformationByHandle(handle, &facts) ||
+        (facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return std::nullopt;
+    return FileId{facts.dwVolumeSerialNumber,
+                  (static_cast<unsigned long long>(facts.nFileIndexHigh) << 32) |
+                      facts.nFileIndexLow};
+}
+
+} // namespace
+
+std::optional<FileId> regularFileId(const std::string &path)
+{
+    const HANDLE handle =
+        CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const auto id = regularFileIdOfHandle(handle);
+    if (handle != INVALID_HANDLE_VALUE)
+        CloseHandle(handle);
+    return id;
+}
+
+std::optional<FileId> regularFileIdOf(int fd)
+{
+    return regularFileIdOfHandle(reinterpret_cast<HANDLE>(_get_osfhandle(fd)));
+}
+
 #else
 
 std::variant<OpenFile, std::string> createTemporary(const std::string &folder)
 {
     std::string path = folder + "/.perne-stats-XXXXXX";
+    // Noted before a signal can come between its making and its noting.
+    const SignalsHeld held;
     const int fd = ::mkstemp(path.data());
     if (fd < 0)
         return lastError();
+    noteTemporary(path);
     return OpenFile{fd, path};
 }
 
@@ -232,16 +286,99 @@ std::optional<std::string> checkFolderAccess(const std::string &folder)
     return std::nullopt;
 }
 
+std::optional<std::string> checkReplaceAccess(const std::string &folder, const std::string &path)
+{
+    if (auto reason = checkFolderAccess(folder))
+        return reason;
+    struct stat inFolder
+    {};
+    struct stat file
+    {};
+    if (::stat(folder.c_str(), &inFolder) != 0 || ::stat(path.c_str(), &file) != 0)
+        return lastError();
+    // In a sticky folder such as /tmp only root, the folder's owner and the file's own may
+    // rename over a file.
+    const uid_t me = ::geteuid();
+    if ((inFolder.st_mode & S_ISVTX) != 0 && me != 0 && inFolder.st_uid != me && file.st_uid != me)
+        return std::string(std::strerror(EPERM));
+    return std::nullopt;
+}
+
+std::optional<int> descriptorNamed(const std::string &path)
+{
+    constexpr std::pair<std::string_view, int> kStandard[] = {
+        {"/dev/stdin", 0}, {"/dev/stdout", 1}, {"/dev/stderr", 2}};
+    for (const auto &[name, fd] : kStandard) {
+        if (path == name)
+            return fd;
+    }
+    for (const std::string_view folder : {"/dev/fd/", "/proc/self/fd/"}) {
+        if (!path.starts_with(folder))
+            continue;
+        const std::string_view number = std::string_view(path).substr(folder.size());
+        int fd = -1;
+        const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), fd);
+        if (error == std::errc() && end == number.data() + number.size() && fd >= 0 &&
+            number.find_first_not_of("0123456789") == std::string_view::npos)
+            return fd;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> checkDescriptorWritable(int fd)
+{
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0)
+        return lastError();
+    if ((flags & O_ACCMODE) == O_RDONLY)
+        return std::string(std::strerror(EBADF));
+    return std::nullopt;
+}
+
+namespace {
+
+std::optional<FileId> regularFileIdOf(const struct stat &facts)
+{
+    if (!S_ISREG(facts.st_mode))
+        return std::nullopt;
+    return FileId{static_cast<unsigned long long>(facts.st_dev),
+                  static_cast<unsigned long long>(facts.st_ino)};
+}
+
+} // namespace
+
+std::optional<FileId> regularFileId(const std::string &path)
+{
+    struct stat facts
+    {};
+    if (::stat(path.c_str(), &facts) != 0)
+        return std::nullopt;
+    return regularFileIdOf(facts);
+}
+
+std::optional<FileId> regularFileIdOf(int fd)
+{
+    struct stat facts
+    {};
+    if (::fstat(fd, &facts) != 0)
+        return std::nullopt;
+    return regularFileIdOf(facts);
+}
+
 std::optional<std::string> replaceFile(const std::string &from, const std::string &to)
 {
+    const SignalsHeld held;
     if (std::rename(from.c_str(), to.c_str()) != 0)
         return lastError();
+    forgetTemporary(from);
     return std::nullopt;
 }
 
 void removeFile(const std::string &path)
 {
+    const SignalsHeld held;
     ::unlink(path.c_str());
+    forgetTemporary(path);
 }
 
 #endif

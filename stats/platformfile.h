@@ -6,8 +6,9 @@
 #include <variant>
 
 // The few file operations that POSIX and Windows do differently, each with a body for both
-// (platformfile.cpp). Nothing else in perne-stats calls the operating system's file functions;
-// the rest goes through std::filesystem. Paths are UTF-8. A failure comes back as its reason,
+// (platformfile.cpp; the signals that interrupt a write are in interrupt.cpp). Nothing else in
+// perne-stats calls the operating system's file functions; the rest goes through
+// std::filesystem. Paths are UTF-8. A failure comes back as its reason,
 // in the system's words ("No space left on device").
 namespace perne::stats::platform {
 
@@ -46,6 +47,30 @@ std::optional<std::string> checkWriteAccess(const std::string &path);
 
 // Whether this process may create files in `folder`.
 std::optional<std::string> checkFolderAccess(const std::string &folder);
+
+// Whether the existing file at `path` may be replaced by a new file renamed over it: its folder
+// takes new files and, where the folder is sticky, lets this process rename over this file.
+std::optional<std::string> checkReplaceAccess(const std::string &folder, const std::string &path);
+
+// The descriptor of this process that `path` names (/dev/stdout, /dev/stderr, /dev/stdin,
+// /dev/fd/N, /proc/self/fd/N), or none for any other path. Read from the name alone.
+std::optional<int> descriptorNamed(const std::string &path);
+
+// Whether the descriptor is open, and open for writing.
+std::optional<std::string> checkDescriptorWritable(int fd);
+
+// What a regular file is, whatever it is called: its device and its number there.
+struct FileId
+{
+    unsigned long long device = 0;
+    unsigned long long number = 0;
+    bool operator==(const FileId &) const = default;
+};
+
+// The regular file at `path` (through links) or open on `fd`; none for anything else (a
+// device, a pipe, a missing file).
+std::optional<FileId> regularFileId(const std::string &path);
+std::optional<FileId> regularFileIdOf(int fd);
 
 // Puts `from` in the place of `to` in one step: `to` is either the old file or the new one.
 std::optional<std::string> replaceFile(const std::string &from, const std::string &to);

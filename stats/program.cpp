@@ -88,16 +88,9 @@ int runProgram(const std::vector<std::string> &arguments, std::ostream &out, std
         return print(out, err, helpText());
     if (options.version)
         return print(out, err, versionText());
-    for (const auto &[option, path] :
-         {std::pair{"--csv", options.csvPath}, std::pair{"--svg", options.svgPath},
-          std::pair{"--curve", options.curvePath},
-          std::pair{"--distribution", options.distributionPath}}) {
-        if (!path || *path == "-")
-            continue;
-        if (const auto problem = checkWritable(*path)) {
-            err << "perne-stats: " << option << " \"" << *path << "\": " << *problem << "\n";
-            return kExitUsage;
-        }
+    if (const auto problem = checkOutputs(options.outputs)) {
+        err << "perne-stats: " << *problem << "\n";
+        return kExitUsage;
     }
 
     Report report;

@@ -19,12 +19,14 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <span>
 #include <vector>
 
@@ -131,6 +133,12 @@ Form1::Form1(Services services, QWidget *parent) : QWidget(parent), m_services(s
     }
     connect(&m_timer1, &QTimer::timeout, this, &Form1::timer1Timer);
     connect(&m_timer2, &QTimer::timeout, this, &Form1::timer2Timer);
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive)
+                    catchUp();
+            });
+    m_tickReport = qEnvironmentVariableIsSet("PERNE_TICK_REPORT");
 
     m_run = std::make_unique<RunController>(*this, *m_services.prompter, *m_services.cues,
                                             *m_services.clock, *m_services.random);
@@ -259,14 +267,49 @@ void Form1::command6Click()
     showProblemWindow();
 }
 
+// The timers only tell the run that time has passed; it runs whatever ticks are due by now,
+// however late the event comes (a busy machine, a stopped process, a suspended laptop).
 void Form1::timer1Timer()
 {
+    const long long before = m_run->periodsRun();
     m_run->timer1Tick();
+    reportTicks(before);
 }
 
 void Form1::timer2Timer()
 {
+    const long long before = m_run->periodsRun();
     m_run->timer2Tick();
+    reportTicks(before);
+}
+
+// Waking or coming back to the program: catch up at once rather than at the next timer
+// event. Nothing depends on this arriving.
+void Form1::catchUp()
+{
+    const long long before = m_run->periodsRun();
+    m_run->catchUp();
+    reportTicks(before);
+}
+
+// For the end-to-end tests, which watch the program from outside: with PERNE_TICK_REPORT in
+// the environment, one line on standard error after each catch-up of more than one period and
+// when a run ends by itself.
+void Form1::reportTicks(long long periodsBefore)
+{
+    const long long ran = m_run->periodsRun() - periodsBefore;
+    if (!m_tickReport || ran <= 0 || (ran == 1 && m_run->running()))
+        return;
+    const QString line =
+        QStringLiteral("perne: %1 periods run at once; Timer1 %2 ticks, Timer2 %3 ticks; Label4 "
+                       "\"%4\"; Label3 \"%5\"; %6\n")
+            .arg(ran)
+            .arg(m_run->ticksRun(Timer::Timer1))
+            .arg(m_run->ticksRun(Timer::Timer2))
+            .arg(m_labels[4]->text(), m_labels[3]->text(),
+                 m_run->running() ? QStringLiteral("running") : QStringLiteral("ended"));
+    std::fputs(line.toUtf8().constData(), stderr);
+    std::fflush(stderr);
 }
 
 void Form1::showProblemWindow()

@@ -28,7 +28,9 @@ class RunController;
 class SpriteLabel;
 
 // The simulation window. It only wires: the run logic is RunController's, and this window
-// is the Controls it drives, with two timers whose ticks call straight into it.
+// is the Controls it drives, with two timers whose events tell it the time; it runs the
+// ticks that are due. Coming back to the program (the application active again, as after
+// waking) tells it too.
 //
 // Keyboard: the focus starts on the field, first in the tab order; when the focused button
 // is disabled the focus moves on to the next enabled button in tab order (never to Quit on
@@ -60,6 +62,8 @@ public:
     void command6Click(); // to the problem window
     void timer1Timer();
     void timer2Timer();
+    // Runs every tick that is due by now, as a timer event would.
+    void catchUp();
 
     // Controls
     void setCaption(Label label, const std::string &text) override;
@@ -87,6 +91,7 @@ private:
     void showProblemWindow();
     void showSimulationWindow();
     void endProgram();
+    void reportTicks(long long periodsBefore);
     QPushButton *button(Button b) const;
     SpriteLabel *sprite(Sprite s) const;
 
@@ -109,6 +114,7 @@ private:
     Zoom m_zoom;
     QTimer m_timer1;
     QTimer m_timer2;
+    bool m_tickReport = false; // PERNE_TICK_REPORT: catch-ups and run ends on standard error
 
     std::unique_ptr<RunController> m_run;
     std::unique_ptr<Form2> m_form2;

@@ -32,8 +32,10 @@ void SunkenBox::setZoom(double zoom)
 {
     m_zoom = zoom;
     if (zoom == 1.0) {
-        setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+        // The panel's frame adds its width to the margins it finds (the zoomed border), so
+        // those go first; clearing them after it would clear the frame's own as well.
         setContentsMargins(0, 0, 0, 0);
+        setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     } else {
         const int border = zoomedPixels(kBorderPixels * kTwipsPerPixel, zoom);
         setFrameStyle(QFrame::NoFrame);

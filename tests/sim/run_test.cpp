@@ -6,6 +6,7 @@
 #include "coordinateanswer.h"
 #include "headless.h"
 #include "random.h"
+#include "recordingwindow.h"
 #include "texts.h"
 
 #include <gtest/gtest.h>
@@ -18,48 +19,6 @@
 using namespace perne;
 
 namespace {
-
-using Lines = std::vector<std::string>;
-
-// Keeps what the window shows in a WindowModel and writes each call as one line:
-// Label4 " 12 / 180 秒", Picture2 at 3,4, Picture3 off (hidden), Command5 on, cue logoff.wav.
-class RecordingWindow final : public Controls, public CueDevice
-{
-public:
-    void setCaption(Label l, const std::string &t) override { record(&Controls::setCaption, l, t); }
-    void setSpriteVisible(Sprite s, bool v) override { record(&Controls::setSpriteVisible, s, v); }
-    void moveSprite(Sprite s, Point p) override { record(&Controls::moveSprite, s, p); }
-    void setButtonEnabled(Button b, bool v) override { record(&Controls::setButtonEnabled, b, v); }
-    void setTimerEnabled(Timer t, bool v) override { record(&Controls::setTimerEnabled, t, v); }
-    void PlayCue(std::string_view file) override { lines.push_back("cue " + std::string(file)); }
-
-    WindowModel model;
-    Lines lines;
-
-private:
-    template <typename Control, typename Arg, typename Value>
-    void record(void (Controls::*set)(Control, Arg), Control c, const Value &v)
-    {
-        (model.*set)(c, v);
-        lines.push_back(std::string(name(c)) + ' ' + text(v));
-    }
-    static std::string text(bool on) { return on ? "on" : "off"; }
-    static std::string text(Point p)
-    {
-        return "at " + std::to_string(p.x) + ',' + std::to_string(p.y);
-    }
-    static std::string text(const std::string &s) { return '"' + s + '"'; }
-};
-
-// Command2..Command6, then Timer1 and Timer2, enabled (+) or not (-): "++--+ --" after load.
-std::string enabling(const WindowModel &w)
-{
-    std::string s;
-    for (int b = 0; b < 5; ++b)
-        s += w.buttonEnabled(static_cast<Button>(b)) ? '+' : '-';
-    return s + ' ' + (w.timerEnabled(Timer::Timer1) ? '+' : '-') +
-           (w.timerEnabled(Timer::Timer2) ? '+' : '-');
-}
 
 // The run logic on the recording window, the scripted prompter and the simulated clock; its
 // draws give the directions queued in `directions`.
@@ -218,8 +177,13 @@ TEST(Ticks, InOneWalkerModeMomotaroStandsStillAndEachTimerStopsAtTheLimit)
     EXPECT_EQ(r.period({5, 1}), (Lines{"Label4 \" 0 / 180 秒\"", "Picture2 on", "Picture2 at 4,4",
                                        "Label1 \"犬: x= 4  y= 4\"", "Label3 \"ペルネ回数＝ 1\"",
                                        "Label4 \" 0 / 180 秒\"", "Picture3 on", "cue logoff.wav"}));
-    r.clock.advancePeriods(897);
-    r.period({5, 1}); // at 180 s exactly
+    // Down-left and up to 5,4, then to and fro beside Momotaro up to 180 s exactly.
+    r.period({4, 1});
+    r.period({7, 1});
+    for (int i = 0; i < 896; ++i)
+        r.period({i % 2 ? 5 : 1, 1});
+    EXPECT_EQ(r.window.model.caption(Label::Label4), " 180 / 180 秒");
+    EXPECT_EQ(r.controller.state().dog.current, (Point{5, 4}));
     EXPECT_EQ(r.enabled(), "--+-- ++");
     EXPECT_EQ(
         r.period({5, 1}),
@@ -228,6 +192,8 @@ TEST(Ticks, InOneWalkerModeMomotaroStandsStillAndEachTimerStopsAtTheLimit)
                "Label3 \"ペルネ回数＝ 2\"", "Label4 \" 180 / 180 秒\"", "Timer2 off",
                "Command4 off", "Command2 on", "Command3 on", "Picture3 on", "cue logoff.wav"}));
     EXPECT_EQ(r.enabled(), "++--- --");
+    EXPECT_EQ(r.controller.ticksRun(Timer::Timer1), 901);
+    EXPECT_EQ(r.controller.ticksRun(Timer::Timer2), 901);
     r.controller.command3Click(); // cancelled: after the limit Command6 comes back only so
     EXPECT_EQ(r.enabled(), "++--+ --");
 }
@@ -249,17 +215,23 @@ TEST(Ticks, OnlyLandingOnTheOtherWalkersPointIsAMeeting)
     EXPECT_EQ(same.controller.state().meetingCount, 1);
 }
 
-// Only a run the limit no longer ends (its clock stands still here) can count so far.
+// The count stops at its limit and the meeting still happens. No run reaches it now that
+// every run ends at its 901st period, so the rule is tried on its own.
 TEST(Ticks, MeetingCountStopsAt32767AndTheRunGoesOn)
 {
-    Rig r(RunState::DogWalking, {5, 5}, {4, 5});
-    for (int i = 0; i < 32767 + 2; ++i) {
-        r.directions = {1, 1};
-        r.controller.timer1Tick(); // onto Momotaro
-        r.controller.timer2Tick(); // the reset
+    WalkState s;
+    s.runState = RunState::DogWalking;
+    s.dog.start = {4, 5};
+    s.momotaro = {{5, 5}, {5, 5}};
+    s.meetingCount = 32766;
+    for (int i = 0; i < 3; ++i) {
+        s.dog.current = s.momotaro.current;
+        EXPECT_TRUE(s.applyMeetingRule());
+        EXPECT_EQ(s.runState, RunState::DogMet);
+        s.applyResetRule();
+        EXPECT_EQ(s.dog.current, (Point{4, 5}));
     }
-    EXPECT_EQ(r.controller.state().meetingCount, 32767);
-    EXPECT_EQ(r.enabled(), "--+-- ++");
+    EXPECT_EQ(s.meetingCount, 32767);
 }
 
 // The 900th period reads exactly 180 s, so each timer ticks 901 times, also in a run that

@@ -16,6 +16,17 @@ namespace {
 
 constexpr double kTolerance = 1e-12;
 
+// A window that counts the walkers' moves: each step moves its sprite, a reset moves none.
+struct MoveCountingWindow final : WindowModel
+{
+    void moveSprite(Sprite sprite, Point p) override
+    {
+        ++moves;
+        WindowModel::moveSprite(sprite, p);
+    }
+    long long moves = 0;
+};
+
 // The same expectations by brute force: the window's own handlers driven through every
 // sequence of directions (all equally likely) of a run of `periods` periods.
 ExactValues enumerateRuns(Mode mode, StartingPoints start, int periods)
@@ -26,7 +37,7 @@ ExactValues enumerateRuns(Mode mode, StartingPoints start, int periods)
     double firstMeetingTime = 0.0;
     std::vector<double> metBy(static_cast<std::size_t>(periods) + 1, 0.0); // sequences met by
     for (long long code = 0; code < sequences; ++code) {
-        WindowModel window;
+        MoveCountingWindow window;
         ScriptedPrompter prompter;
         CountingCues cues;
         SimulatedClock clock;
@@ -36,20 +47,19 @@ ExactValues enumerateRuns(Mode mode, StartingPoints start, int periods)
             prompter.push(std::to_string(v));
         mode == Mode::Both ? controller.command2Click() : controller.command3Click();
         controller.command5Click();
+        const long long movesAtStart = window.moves;
         for (int period = 1; period <= periods; ++period) {
             clock.advancePeriods(1);
-            for (const bool dog : {true, false}) {
-                const RunState before = controller.state().runState;
-                sum.meanMoves += dog ? isWalking(before) : before == RunState::BothWalking;
-                const bool metBefore = controller.state().meetingCount > 0;
-                dog ? controller.timer1Tick() : controller.timer2Tick();
-                if (!metBefore && controller.state().meetingCount > 0) {
-                    sum.meetingProbability += 1;
-                    firstMeetingTime += 0.2 * period;
-                }
+            const bool metBefore = controller.state().meetingCount > 0;
+            controller.timer1Tick(); // the period's ticks, Timer1's then Timer2's
+            controller.timer2Tick(); // finds them done
+            if (!metBefore && controller.state().meetingCount > 0) {
+                sum.meetingProbability += 1;
+                firstMeetingTime += 0.2 * period;
             }
             metBy[static_cast<std::size_t>(period)] += controller.state().meetingCount > 0;
         }
+        sum.meanMoves += static_cast<double>(window.moves - movesAtStart);
         sum.meanMeetings += controller.state().meetingCount;
     }
     const auto n = static_cast<double>(sequences);

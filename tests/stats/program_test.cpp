@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <tuple>
@@ -145,6 +146,8 @@ TEST_F(Program, BadArgumentsAreRefusedWithOneLineAndNothingWritten)
                                                     {"--runs", "2", "--runs", "3"},
                                                     {"--csv", svg, "--svg", svg},
                                                     {"--csv", path("missing/out.csv")},
+                                                    {"--csv", path("new\nline/out.csv")},
+                                                    {"--mode", "both\r\n\x1B[2J"},
                                                     {"--svg", m_folder}};
     for (auto arguments : bad) {
         const std::string shown = testing::PrintToString(arguments);
@@ -158,6 +161,46 @@ TEST_F(Program, BadArgumentsAreRefusedWithOneLineAndNothingWritten)
         EXPECT_TRUE(r.out.empty()) << shown;
         EXPECT_EQ(files(), 0) << shown;
     }
+}
+
+// Two output options that are one file under two names are refused before any work, with one
+// line: a "./" or a ".." in one name, a symbolic link, a hard link, a link to a file still to
+// be made. Every file in the folder stays as it was.
+TEST_F(Program, OutputsThatAreOneFileUnderTwoNamesAreRefusedBeforeAnyWork)
+{
+    fs::create_directory(path("d"));
+    std::ofstream(path("r2.csv")) << "keep\n";
+    fs::create_symlink("r2.csv", path("link.svg"));
+    fs::create_hard_link(path("r2.csv"), path("hard.csv"));
+    fs::create_symlink("made.csv", path("later.svg"));
+    fs::create_symlink("d", path("dl"));
+    const auto snapshot = [this] {
+        std::map<std::string, std::string> seen;
+        for (const auto &entry : fs::recursive_directory_iterator(m_folder))
+            seen[entry.path().string()] =
+                entry.is_symlink()
+                    ? "-> " + fs::read_symlink(entry).string()
+                    : (entry.is_regular_file() ? slurp(fs::relative(entry, m_folder)) : "folder");
+        return seen;
+    };
+    const auto before = snapshot();
+    const std::pair<std::string, std::string> pairs[] = {
+        {"r.csv", m_folder + "/./r.csv"}, {"r2.csv", "link.svg"},    {"d/../r3.csv", "r3.csv"},
+        {"r2.csv", "hard.csv"},           {"made.csv", "later.svg"}, {"dl/x.csv", "d/x.csv"}};
+    for (const auto &[first, second] : pairs) {
+        const auto full = [this](const std::string &name) {
+            return name.starts_with("/") ? name : path(name);
+        };
+        const Result r = run({"--runs", "10", "--csv", full(first), "--svg", full(second)});
+        EXPECT_EQ(r.status, kExitUsage) << first << " " << second;
+        EXPECT_EQ(r.err, "perne-stats: --csv, --svg: 同じファイルには書けません / cannot write "
+                         "both to the same file\n");
+        EXPECT_TRUE(r.out.empty());
+        EXPECT_EQ(snapshot(), before) << first << " " << second;
+    }
+    // Two names of two files are two outputs.
+    EXPECT_EQ(run({"--runs", "1", "--csv", path("d/x.csv"), "--svg", path("x.csv")}).status,
+              kExitOk);
 }
 
 // A coordinate is read as the window reads a typed answer: full-width digits and comma,

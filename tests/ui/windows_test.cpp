@@ -205,13 +205,49 @@ private slots:
         h.click(5);
         QCOMPARE(h.enabled(), QStringLiteral("E--E--"));
         QCOMPARE(h.cues.played, (std::vector<std::string>{"pinpon.wav", "pinpon.wav"}));
-        // The real timers tick on their own, each stepping its walker.
+        // The real timers' events run the ticks that are due by the clock: one period.
+        h.clock.advancePeriods(1);
         QTRY_VERIFY(h.label("Label1")->text() != QStringLiteral("犬: x= 6  y= 4") &&
                     h.label("Label2")->text() != QStringLiteral("桃太郎: x= 4  y= 4"));
         for (int i = 0; i < 2000 && h.period(); ++i) {
         }
         QCOMPARE(h.label("Label4")->text(), QStringLiteral(" 180 / 180 秒"));
         QCOMPARE(h.enabled(), QStringLiteral("EEE---"));
+    }
+
+    // A timer event that comes a minute late, or the program coming back to the front
+    // before any timer event, brings the window to where the run stands now, in one go.
+    void aLateTimerEventOrComingBackCatchesTheRunUp()
+    {
+        Harness h;
+        h.setUp(2, {"4", "4", "6", "4"});
+        h.click(5);
+        h.form.timer(Timer::Timer1).stop(); // only the test's events from here on
+        h.form.timer(Timer::Timer2).stop();
+        const std::size_t cues = h.cues.played.size();
+        h.clock.advancePeriods(300);
+        h.form.timer1Timer();
+        QCOMPARE(h.label("Label4")->text(), QStringLiteral(" 60 / 180 秒"));
+        // All 300 periods were walked: the same run, headless, stands where the window shows.
+        HeadlessSimulation same(20240601);
+        QVERIFY(same.setUpAndStart(RunState::BothWalking, {4, 4}, {6, 4}));
+        for (int i = 0; i < 300; ++i)
+            same.driver.advance();
+        for (const Label l : {Label::Label1, Label::Label2, Label::Label3})
+            QCOMPARE(h.label(name(l))->text(), QString::fromStdString(same.window.caption(l)));
+        QVERIFY(h.cues.played.size() <= cues + 1); // one meeting cue at most
+        h.form.timer2Timer();
+        QCOMPARE(h.label("Label4")->text(), QStringLiteral(" 60 / 180 秒"));
+
+        h.clock.advancePeriods(100);
+        emit qGuiApp->applicationStateChanged(Qt::ApplicationActive); // as Qt says on waking
+        QCOMPARE(h.label("Label4")->text(), QStringLiteral(" 80 / 180 秒"));
+
+        h.clock.advancePeriods(5000); // past the end
+        h.form.timer2Timer();
+        QCOMPARE(h.label("Label4")->text(), QStringLiteral(" 180 / 180 秒"));
+        QCOMPARE(h.enabled(), QStringLiteral("EEE---"));
+        QVERIFY(!h.period());
     }
 
     // No to the quit question, from a button or a title bar, changes nothing but the cue
@@ -441,6 +477,45 @@ private slots:
         check(*problem, kForm2Controls, 1);
         QCOMPARE(h.label("Picture3")->pos(), latticeToField({10, 10}));
         QCOMPARE(h.label("Picture3")->size(), QSize(33, 36));
+    }
+
+    // Back at the normal size after any zoom step, both windows look exactly as they did at
+    // start, pixel for pixel: the field's and the print boxes' sunken frames included.
+    void aZoomRoundTripDrawsBothWindowsAsAtStart()
+    {
+        Harness h;
+        h.click(6);
+        Form2 *problem = h.form.problemWindow();
+        // The problem window's print boxes; its buttons may show where the test's mouse was.
+        const auto boxes = [problem] {
+            QList<QImage> images;
+            for (PrintBox *box : problem->findChildren<PrintBox *>())
+                images << box->grab().toImage();
+            return images;
+        };
+        const QList<QImage> problemAtStart = boxes();
+        QCOMPARE(problemAtStart.size(), 2);
+        QTest::mouseClick(problem->findChild<QPushButton *>("Command2"), Qt::LeftButton);
+        QApplication::setActiveWindow(&h.form);
+        QVERIFY(QTest::qWaitForWindowActive(&h.form));
+        const QImage atStart = h.form.grab().toImage();
+
+        const QList<QList<Qt::Key>> roundTrips = {
+            {Qt::Key_Plus, Qt::Key_0},
+            {Qt::Key_Plus, Qt::Key_Minus},
+            {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Plus, Qt::Key_0}};
+        for (const auto &keys : roundTrips) {
+            for (const Qt::Key key : keys)
+                QTest::keyClick(&h.form, key, Qt::ControlModifier);
+            QCOMPARE(h.form.zoom().factor(), 1.0);
+            const QImage after = h.form.grab().toImage();
+            QCOMPARE(after.size(), atStart.size());
+            QVERIFY2(after == atStart,
+                     qPrintable(QStringLiteral("after %1 keys").arg(keys.size())));
+            QVERIFY(boxes() == problemAtStart);
+        }
+        // The field's client area lies inside its 2-pixel frame again.
+        QCOMPARE(h.form.clientArea("Picture1")->geometry(), QRect(2, 2, 461, 293));
     }
 
     // Qt's own texts (an input box's context menu) in Japanese.

@@ -104,8 +104,15 @@ public:
     bool setUpUnderWay() const { return m_run.setUpUnderWay(); }
     void command4Click() { m_run.command4Click(); }
     void command5Click() { m_run.command5Click(); }
+    // The timers' events, and the page shown again: each runs every tick due by now.
     void timer1Tick() { m_run.timer1Tick(); }
     void timer2Tick() { m_run.timer2Tick(); }
+    void catchUp() { m_run.catchUp(); }
+    // Ticks the timer (1 or 2) has made since Start.
+    int ticksRun(int timer) const
+    {
+        return static_cast<int>(m_run.ticksRun(timer == 1 ? Timer::Timer1 : Timer::Timer2));
+    }
 
 private:
     PageSeams m_seams;
@@ -296,7 +303,9 @@ EMSCRIPTEN_BINDINGS(perne_page)
         .function("command4Click", &PageEngine::command4Click)
         .function("command5Click", &PageEngine::command5Click)
         .function("timer1Tick", &PageEngine::timer1Tick)
-        .function("timer2Tick", &PageEngine::timer2Tick);
+        .function("timer2Tick", &PageEngine::timer2Tick)
+        .function("catchUp", &PageEngine::catchUp)
+        .function("ticksRun", &PageEngine::ticksRun);
     function("designTables", &perne::designTables);
     function("latticeToField", &perne::latticeToField);
 }

@@ -1,7 +1,9 @@
 // The page: builds both windows from the engine's design tables and wires the engine's
 // seams to them -- controls on the DOM, prompts and the quit question in the page's own
 // modal boxes, cues through Web Audio, the clock from the local time, and Timer1 and Timer2
-// as two 200 ms intervals. Every rule of the walk and the run stays in the engine.
+// as two 200 ms intervals. Every rule of the walk and the run stays in the engine: the
+// intervals only tell it the time, and it runs every tick that is due by then, so a hidden
+// tab or a sleeping device never costs the walk a step.
 'use strict';
 
 var Perne = window.Perne || (window.Perne = {});
@@ -96,15 +98,14 @@ var Perne = window.Perne || (window.Perne = {});
     const form1 = Perne.buildForm1(design);
     const form2 = Perne.buildForm2(design);
     const dialogs = Perne.createDialogs(() => [form1.element, form2.element]);
-    const ticks = { Timer1: 0, Timer2: 0 };
     const intervals = { Timer1: null, Timer2: null };
     let shown = null;
     let engine = null;
     let ended = false;
 
     const tickers = {
-      Timer1: () => { ++ticks.Timer1; engine.timer1Tick(); },
-      Timer2: () => { ++ticks.Timer2; engine.timer2Tick(); },
+      Timer1: () => engine.timer1Tick(),
+      Timer2: () => engine.timer2Tick(),
     };
 
     // The simulation window as the engine drives it.
@@ -227,10 +228,19 @@ var Perne = window.Perne || (window.Perne = {});
     on(document.getElementById('again'), () => location.reload());
     document.addEventListener('keydown', (event) => { if (shown) wrapTab(event, shown, dialogs); });
     window.addEventListener('resize', fit);
+    // A tab shown again catches up at once instead of at the next timer event, which a
+    // browser may hold back for a minute; nothing depends on this event arriving.
+    document.addEventListener('visibilitychange', () => {
+      if (document.visibilityState === 'visible' && !ended) engine.catchUp();
+    });
 
     engine.load();
     show(form1);
-    Perne.ticks = ticks;
+    // The ticks each timer has made in this run, as the engine counts them.
+    Perne.ticks = {
+      get Timer1() { return engine.ticksRun(1); },
+      get Timer2() { return engine.ticksRun(2); },
+    };
     Perne.engine = module;
     Perne.readyAt = performance.now();
     document.body.dataset.ready = 'true';
