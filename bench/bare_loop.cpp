@@ -7,6 +7,7 @@
 //
 //   bare_loop [runs per mode, default 10000] [seed, default 1]
 #include <bit>
+#include <cstring>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -56,9 +57,9 @@ struct Generator
     // Reseeded from a clock reading, then one direction 1..8.
     int direction(float reading)
     {
-        std::uint64_t m = bits() ^ std::bit_cast<std::uint32_t>(reading);
-        for (auto &word : s)
-            word ^= splitMix(m);
+        std::uint32_t readingBits;
+        std::memcpy(&readingBits, &reading, sizeof readingBits);
+        s[1] ^= (std::uint64_t{readingBits} + 1) * 0x9E3779B97F4A7C15ULL;
         if ((s[0] | s[1] | s[2] | s[3]) == 0)
             s[0] = 1;
         const double r = static_cast<double>(bits() >> 11) * 0x1.0p-53;

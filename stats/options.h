@@ -25,6 +25,7 @@ struct Options
     std::optional<std::string> csvPath;
     std::optional<std::string> svgPath;
     std::optional<std::string> curvePath;
+    std::optional<std::string> distributionPath;
     // Every option given that names an output file, in order: (option, file).
     std::vector<std::pair<std::string, std::string>> outputs;
     // 0: one per core.

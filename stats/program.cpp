@@ -1,6 +1,7 @@
 #include "program.h"
 
 #include "batch.h"
+#include "distribution.h"
 #include "exact.h"
 #include "headless.h"
 #include "options.h"
@@ -105,6 +106,9 @@ int runProgram(const std::vector<std::string> &arguments, std::ostream &out, std
                                 unlimitedFirstMeetingSeconds(mode, options.start),
                                 {},
                                 {}});
+        if (options.distributionPath)
+            report.modes.back().distribution =
+                meetingDistribution(mode, options.start, report.ticksPerTimer);
         requests.push_back({mode, options.start, options.runs, report.seed});
     }
     if (options.runs > 0) {
@@ -125,6 +129,8 @@ int runProgram(const std::vector<std::string> &arguments, std::ostream &out, std
         files.emplace_back(*options.svgPath, formatSvg(report));
     if (options.curvePath)
         files.emplace_back(*options.curvePath, formatCurveCsv(report));
+    if (options.distributionPath)
+        files.emplace_back(*options.distributionPath, formatDistributionCsv(report));
     if (const auto problem = writeFiles(files)) {
         err << "perne-stats: " << *problem << "\n";
         return kExitFailed;
