@@ -82,6 +82,7 @@ void RunController::finishSetUp(RunState mode)
     m_state.momotaro.current = m_state.momotaro.start;
     m_state.runState = mode;
     m_state.meetingCount = 0;
+    m_run.reset();
     m_controls.setCaption(Label::Label3, meetingCountText(m_state.meetingCount));
 
     m_controls.setSpriteVisible(Sprite::Picture2, true);
@@ -102,6 +103,9 @@ void RunController::finishSetUp(RunState mode)
 void RunController::command5Click()
 {
     m_startTime = m_clock.secondsSinceMidnight();
+    m_run = RunResult{m_state.runState, m_state.momotaro.start, m_state.dog.start, 0, 0};
+    m_runElapsed = 0.0;
+    m_runTimers[0] = m_runTimers[1] = true;
     m_cues.PlayCue(cue::kClick);
     m_controls.setTimerEnabled(Timer::Timer1, true);
     m_controls.setTimerEnabled(Timer::Timer2, true);
@@ -118,6 +122,17 @@ void RunController::command4Click()
     m_controls.setButtonEnabled(Button::Command6, true);
     m_controls.setTimerEnabled(Timer::Timer1, false);
     m_controls.setTimerEnabled(Timer::Timer2, false);
+    m_runTimers[0] = m_runTimers[1] = false;
+}
+
+std::optional<RunResult> RunController::finishedRun() const
+{
+    if (!m_run || m_runTimers[0] || m_runTimers[1])
+        return std::nullopt;
+    RunResult run = *m_run;
+    run.meetings = m_state.meetingCount;
+    run.seconds = static_cast<long long>(std::floor(m_runElapsed));
+    return run;
 }
 
 void RunController::timer1Tick()
@@ -151,12 +166,14 @@ void RunController::tick(Who who)
 
     tickClock = m_clock.secondsSinceMidnight();
     const double elapsed = elapsedSeconds(m_startTime, tickClock);
+    m_runElapsed = elapsed;
     if (captions)
         m_controls.setCaption(Label::Label4,
                               elapsedText(static_cast<long long>(std::floor(elapsed))));
 
     if (pastTimeLimit(elapsed)) {
         m_controls.setTimerEnabled(timer, false);
+        m_runTimers[dog ? 0 : 1] = false;
         m_controls.setButtonEnabled(Button::Command4, false);
         m_controls.setButtonEnabled(Button::Command2, true);
         m_controls.setButtonEnabled(Button::Command3, true);

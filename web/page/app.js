@@ -101,6 +101,7 @@ var Perne = window.Perne || (window.Perne = {});
     let shown = null;
     let engine = null;
     let ended = false;
+    const result = Perne.createResultCopy(() => engine.finishedRun());
 
     const tickers = {
       Timer1: () => { ++ticks.Timer1; engine.timer1Tick(); },
@@ -125,6 +126,7 @@ var Perne = window.Perne || (window.Perne = {});
         const button = form1.controls[name];
         const hadFocus = document.activeElement === button;
         button.disabled = !enabled;
+        result.refreshSoon();
         // Once the handler is done, so the focus lands on a button that stays enabled.
         if (hadFocus && !enabled) {
           queueMicrotask(() => {
@@ -135,6 +137,7 @@ var Perne = window.Perne || (window.Perne = {});
       },
       // Enabling a running timer leaves it on its beat.
       setTimerEnabled(name, enabled) {
+        result.refreshSoon();
         if (!enabled) {
           clearInterval(intervals[name]);
           intervals[name] = null;

@@ -1,0 +1,154 @@
+// After a run has ended: one small control beside the simulation window, off the window
+// itself, that puts the run's line (the engine's own text) on the clipboard so it pastes into
+// one spreadsheet row or one form answer. Where the clipboard is refused, the line is shown
+// selected, to be copied by hand. Hidden while a run goes on, after a new setup, on the
+// problem window and while a box is open.
+'use strict';
+
+var Perne = window.Perne || (window.Perne = {});
+
+(function () {
+  const GAP = 8; // page pixels between the window and the control
+
+  // finishedRun() -> {line, ...} or null, from the engine.
+  Perne.createResultCopy = function (finishedRun) {
+    const stage = document.getElementById('stage');
+    const form1 = document.getElementById('Form1');
+    const client = form1.querySelector('.client');
+
+    const box = document.createElement('div');
+    box.id = 'result';
+    box.hidden = true;
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.id = 'copyResult';
+    button.textContent = '結果をコピー';
+    const line = document.createElement('textarea');
+    line.id = 'resultLine';
+    line.readOnly = true;
+    line.rows = 2;
+    line.hidden = true;
+    line.setAttribute('aria-label', '結果の行');
+    const note = document.createElement('span');
+    note.id = 'resultNote';
+    note.setAttribute('role', 'status');
+    box.append(button, note, line);
+    document.getElementById('desktop').append(box);
+
+    let shownLine = null;
+    let noteTimer = null;
+
+    function say(text) {
+      note.textContent = text;
+      clearTimeout(noteTimer);
+      if (text) noteTimer = setTimeout(() => say(''), 2500);
+      place();
+    }
+
+    function showSelected(text) {
+      line.value = text;
+      line.hidden = false;
+      place();
+      line.focus({ preventScroll: true });
+      line.select();
+    }
+
+    // The asynchronous clipboard first; then the older copy command on the line selected in
+    // its box; failing both, the line stays shown and selected.
+    async function copy() {
+      const text = shownLine;
+      if (text === null) return;
+      try {
+        if (!navigator.clipboard || !navigator.clipboard.writeText) throw new Error('none');
+        await navigator.clipboard.writeText(text);
+        line.hidden = true;
+        say('コピーしました');
+        return;
+      } catch (e) {
+        // refused (no permission, not a secure page, an old browser): by hand below
+      }
+      showSelected(text);
+      let copied = false;
+      try { copied = document.execCommand('copy'); } catch (e) { copied = false; }
+      say(copied ? 'コピーしました' : 'コピーしてください');
+    }
+    button.addEventListener('click', copy);
+
+    const modalOpen = () => stage.querySelector('.modal:not([hidden])') !== null;
+
+    function refresh() {
+      const run = form1.hidden || modalOpen() ? null : finishedRun();
+      const text = run ? run.line : null;
+      if (text !== shownLine) {
+        shownLine = text;
+        line.hidden = true;
+        line.value = '';
+        say('');
+      }
+      box.hidden = text === null;
+      box.dataset.line = text ?? '';
+      if (text !== null) place();
+    }
+
+    // Beside the window's bottom edge where the labels are: below it when there is room,
+    // else to its right, else over the window's empty bottom-right corner.
+    function place() {
+      if (box.hidden) return;
+      const c = client.getBoundingClientRect();
+      const w = form1.getBoundingClientRect();
+      const scale = c.width / client.offsetWidth || 1;
+      box.style.fontSize = `${Math.min(22, Math.max(13, 11 * scale))}px`;
+      const viewW = document.documentElement.clientWidth;
+      const viewH = document.documentElement.clientHeight;
+      box.style.maxWidth = '';
+      box.style.left = box.style.top = '0';
+      box.style.bottom = '';
+      box.className = ''; // measured at the top-left, where nothing squeezes it
+      const size = () => box.getBoundingClientRect();
+      if (viewH - w.bottom >= size().height + 2 * GAP) {
+        box.className = 'below';
+        box.style.maxWidth = `${w.width}px`;
+        box.style.left = `${Math.max(GAP, w.right - size().width)}px`;
+        box.style.top = `${w.bottom + GAP}px`;
+      } else if (viewW - w.right >= button.getBoundingClientRect().width + 2 * GAP) {
+        // Grows upwards from the labels' bottom edge as the note and the line appear.
+        box.className = 'beside';
+        box.style.maxWidth = `${viewW - w.right - 2 * GAP}px`;
+        box.style.left = `${w.right + GAP}px`;
+        box.style.top = '';
+        box.style.bottom = `${viewH - c.bottom}px`;
+      } else {
+        box.className = 'over';
+        box.style.maxWidth = `${c.width / 2}px`;
+        box.style.left = `${c.right - size().width - GAP / 2}px`;
+        box.style.top = '';
+        box.style.bottom = `${viewH - c.bottom + GAP / 2}px`;
+      }
+    }
+
+    // Tab goes round the window's buttons and then this control, as if it were one more.
+    document.addEventListener('keydown', (event) => {
+      if (event.key !== 'Tab' || box.hidden || modalOpen()) return;
+      const stops = [...client.querySelectorAll(':scope > button')].filter((b) => !b.disabled);
+      stops.push(button);
+      const at = stops.indexOf(document.activeElement === line ? button : document.activeElement);
+      if (at < 0) return;
+      event.preventDefault();
+      event.stopImmediatePropagation();
+      stops[(at + (event.shiftKey ? stops.length - 1 : 1)) % stops.length].focus();
+    }, true);
+
+    new MutationObserver(refresh).observe(stage, { subtree: true, attributes: true, attributeFilter: ['hidden'] });
+    window.addEventListener('resize', () => requestAnimationFrame(place));
+
+    // The engine's calls that can end a run or set up the next come in the middle of a
+    // handler: look once the handler is done.
+    let pending = false;
+    function refreshSoon() {
+      if (pending) return;
+      pending = true;
+      queueMicrotask(() => { pending = false; refresh(); });
+    }
+    return { refresh, refreshSoon, place };
+  };
+})();
