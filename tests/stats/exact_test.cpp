@@ -1,3 +1,4 @@
+#include "directions.h"
 #include "exact.h"
 #include "headless.h"
 #include "lattice.h"
@@ -14,28 +15,6 @@ using namespace perne::stats;
 namespace {
 
 constexpr double kTolerance = 1e-12;
-
-// Hands out the base-8 digits of `code` as directions, one per draw. While only the dog
-// walks, Momotaro's tick draws too, but its direction is never used: it gets no digit.
-class Directions final : public RandomSource
-{
-public:
-    Directions(long long code, bool everyDrawCounts) : m_code(code), m_every(everyDrawCounts) {}
-    void reseed(float) override {}
-    double next() override
-    {
-        if (!m_every && m_draws++ % 2 == 1)
-            return 0.0;
-        const auto digit = static_cast<double>(m_code % kDirectionCount);
-        m_code /= kDirectionCount;
-        return (digit + 0.5) / kDirectionCount;
-    }
-
-private:
-    long long m_code;
-    bool m_every;
-    long long m_draws = 0;
-};
 
 // The same expectations by brute force: the window's own handlers driven through every
 // sequence of directions (all equally likely) of a run of `periods` periods.

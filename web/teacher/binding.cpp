@@ -1,7 +1,9 @@
 // The teacher's page's way into the stats library: exact values with the first-meeting curve,
-// and batches run a few at a time so the page's worker can report progress and stop between
-// them. Only conversions live here; every number comes from stats/.
+// the distribution of the meeting count, and batches run a few at a time so the page's worker can
+// report progress and stop between them. Only conversions live here; every number comes from
+// stats/.
 #include "batch.h"
+#include "distribution.h"
 #include "exact.h"
 #include "headless.h"
 #include "summary.h"
@@ -74,6 +76,16 @@ val exact(int mode, int mx, int my, int dx, int dy)
     out.set("meetingsPer100Moves", orNull(v.meetingsPer100Moves));
     out.set("metByPeriod", float64Array(v.metByPeriod));
     return out;
+}
+
+// The chance of each meeting count k = 0, 1, ... in one mode's 180-second run, as a
+// Float64Array; null for points off the lattice.
+val distribution(int mode, int mx, int my, int dx, int dy)
+{
+    const auto start = startingPoints(mx, my, dx, dy);
+    if (!start)
+        return val::null();
+    return float64Array(meetingDistribution(modeOf(mode), *start, ticksPerTimer()));
 }
 
 val summaryOf(const std::vector<RunOutcome> &outcomes)
@@ -153,6 +165,7 @@ EMSCRIPTEN_BINDINGS(perne_stats)
 {
     using namespace perne::stats;
     emscripten::function("exact", &exact);
+    emscripten::function("distribution", &distribution);
     emscripten::class_<PageBatch>("Batch")
         .constructor<int, int, int, int, int, std::string, double>()
         .function("runMore", &PageBatch::runMore)

@@ -1,0 +1,186 @@
+#include "batch.h"
+#include "directions.h"
+#include "distribution.h"
+#include "exact.h"
+#include "headless.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <tuple>
+
+using namespace perne;
+using namespace perne::stats;
+
+namespace {
+
+// Compares two distributions of the count, a missing tail counting as 0.
+void expectSameDistribution(const std::vector<double> &d, const std::vector<double> &expected,
+                            double tolerance)
+{
+    for (std::size_t k = 0; k < std::max(d.size(), expected.size()); ++k)
+        EXPECT_NEAR(k < d.size() ? d[k] : 0.0, k < expected.size() ? expected[k] : 0.0, tolerance)
+            << "meetings " << k;
+}
+
+// The window's own handlers driven through every sequence of directions of a run of
+// `periods` periods: the share of sequences that count each number of meetings.
+std::vector<double> countEveryRun(Mode mode, StartingPoints start, int periods)
+{
+    const auto sequences =
+        static_cast<long long>(std::pow(kDirectionCount, (mode == Mode::Both ? 2 : 1) * periods));
+    std::vector<double> shares;
+    for (long long code = 0; code < sequences; ++code) {
+        WindowModel window;
+        ScriptedPrompter prompter;
+        CountingCues cues;
+        SimulatedClock clock;
+        Directions random(code, mode == Mode::Both);
+        RunController controller(window, prompter, cues, clock, random);
+        for (const std::int16_t v : {start.momotaro.x, start.momotaro.y, start.dog.x, start.dog.y})
+            prompter.push(std::to_string(v));
+        mode == Mode::Both ? controller.command2Click() : controller.command3Click();
+        controller.command5Click();
+        for (int period = 1; period <= periods; ++period) {
+            clock.advancePeriods(1);
+            controller.timer1Tick();
+            controller.timer2Tick();
+        }
+        const auto count = static_cast<std::size_t>(controller.state().meetingCount);
+        shares.resize(std::max(shares.size(), count + 1), 0.0);
+        shares[count] += 1.0 / static_cast<double>(sequences);
+    }
+    return shares;
+}
+
+// A plain forward computation, the slow way: the chance of every (dog's point, Momotaro's
+// point, meeting waiting, count so far), tick by tick, by the engine's step rule.
+std::vector<double> carryPositionAndCount(Mode mode, StartingPoints start, int periods)
+{
+    constexpr int kCells = 11 * 11;
+    const int counts = periods + 1; // a meeting needs a step and a reset: at most one a period
+    auto at = [&](Point dog, Point momotaro, bool waiting, int count) {
+        return ((((dog.y * 11 + dog.x) * kCells) + momotaro.y * 11 + momotaro.x) * 2 + waiting) *
+                   counts +
+               count;
+    };
+    std::vector<double> now(static_cast<std::size_t>(kCells * kCells * 2 * counts), 0.0);
+    now[static_cast<std::size_t>(at(start.dog, start.momotaro, false, 0))] = 1.0;
+    for (int tick = 1; tick <= 2 * periods; ++tick) {
+        const bool dogTick = tick % 2 == 1;
+        std::vector<double> next(now.size(), 0.0);
+        for (int d = 0; d < kCells; ++d)
+            for (int m = 0; m < kCells; ++m)
+                for (const bool waiting : {false, true})
+                    for (int c = 0; c < counts; ++c) {
+                        const Point dog{static_cast<std::int16_t>(d % 11),
+                                        static_cast<std::int16_t>(d / 11)};
+                        const Point mom{static_cast<std::int16_t>(m % 11),
+                                        static_cast<std::int16_t>(m / 11)};
+                        const double p = now[static_cast<std::size_t>(at(dog, mom, waiting, c))];
+                        if (p == 0.0)
+                            continue;
+                        if (waiting) {
+                            next[static_cast<std::size_t>(
+                                at(start.dog, start.momotaro, false, c))] += p;
+                            continue;
+                        }
+                        if (!dogTick && mode == Mode::Dog) {
+                            next[static_cast<std::size_t>(at(dog, mom, false, c))] += p;
+                            continue;
+                        }
+                        for (StepDirection dir = 1; dir <= kDirectionCount; ++dir) {
+                            const Point d2 = dogTick ? step(dog, dir) : dog;
+                            const Point m2 = dogTick ? mom : step(mom, dir);
+                            const bool met = d2 == m2;
+                            next[static_cast<std::size_t>(at(d2, m2, met, c + met))] +=
+                                p / kDirectionCount;
+                        }
+                    }
+        now.swap(next);
+    }
+    std::vector<double> distribution(static_cast<std::size_t>(counts), 0.0);
+    for (std::size_t i = 0; i < now.size(); ++i)
+        distribution[i % static_cast<std::size_t>(counts)] += now[i];
+    while (distribution.size() > 1 && distribution.back() == 0.0)
+        distribution.pop_back();
+    return distribution;
+}
+
+} // namespace
+
+// Worked out by hand. Dog only, both in the corner (0,0): from there the dog stays put and
+// meets with 3/8, and Momotaro's tick resets; otherwise it goes to (1,0) or (0,1) with 2/8
+// each, from where 2 of 8 directions come back, or to (1,1) with 1/8, where 1 does. So two
+// periods meet twice with 9/64, and once with 3/8 x 5/8 + (2 x 2 x 2 + 1) / 64 = 24/64.
+// Both walking from (0,0) and (1,0) for one period: the dog meets with 2/8, otherwise
+// Momotaro's step meets with 5/64 of the rest (21/64 in all).
+TEST(MeetingDistribution, RunsWorkedOutByHand)
+{
+    expectSameDistribution(meetingDistribution(Mode::Dog, {{0, 0}, {0, 0}}, 2),
+                           {31.0 / 64, 24.0 / 64, 9.0 / 64}, 1e-15);
+    expectSameDistribution(meetingDistribution(Mode::Both, {{0, 0}, {1, 0}}, 1),
+                           {43.0 / 64, 21.0 / 64}, 1e-15);
+    // No tick, or too few to cross the lattice: nothing is counted.
+    EXPECT_EQ(meetingDistribution(Mode::Both, {}, 0), std::vector<double>{1.0});
+    EXPECT_EQ(meetingDistribution(Mode::Dog, {{0, 0}, {10, 10}}, 9), std::vector<double>{1.0});
+}
+
+// Every sequence of directions through the real handlers: a meeting on either timer's tick,
+// its reset by the other timer's tick or the next period's, a meeting on the very last
+// tick, edges, corners and identical starts.
+TEST(MeetingDistribution, AgreesWithEveryRunOfTheRealHandlers)
+{
+    const std::tuple<Mode, StartingPoints, int> cases[] = {
+        {Mode::Both, {{0, 0}, {1, 1}}, 2},
+        {Mode::Both, {{10, 0}, {10, 0}}, 2},
+        {Mode::Dog, {{1, 0}, {0, 1}}, 5},
+        {Mode::Dog, {{0, 0}, {0, 0}}, 5},
+    };
+    for (const auto &[mode, start, periods] : cases) {
+        SCOPED_TRACE(testing::Message() << modeKey(mode) << " " << periods);
+        expectSameDistribution(meetingDistribution(mode, start, periods),
+                               countEveryRun(mode, start, periods), 1e-12);
+    }
+}
+
+// Longer runs, where many meetings chain their restarts on both timers' ticks, against the
+// joint distribution of the walkers' points and the count carried forward.
+TEST(MeetingDistribution, AgreesWithAForwardComputationOfPositionAndCount)
+{
+    const std::tuple<Mode, StartingPoints, int> cases[] = {
+        {Mode::Both, {{0, 0}, {0, 0}}, 12}, {Mode::Both, {{4, 4}, {6, 4}}, 12},
+        {Mode::Both, {{10, 3}, {9, 4}}, 9}, {Mode::Dog, {{0, 0}, {0, 0}}, 30},
+        {Mode::Dog, {{5, 10}, {6, 9}}, 30},
+    };
+    for (const auto &[mode, start, periods] : cases) {
+        SCOPED_TRACE(testing::Message() << modeKey(mode) << " " << periods);
+        const auto expected = carryPositionAndCount(mode, start, periods);
+        ASSERT_GE(expected.size(), 4u); // several meetings are possible
+        expectSameDistribution(meetingDistribution(mode, start, periods), expected, 1e-12);
+    }
+}
+
+// The whole 180-second run: a distribution (nothing negative, adding up to 1 but for a
+// tail below 1e-12) whose mean is the exact expectation, far corners and shared starts too.
+TEST(MeetingDistribution, TheWholeRunAddsUpToOneWithTheExactMean)
+{
+    const StartingPoints starts[] = {{}, {{0, 0}, {10, 10}}, {{0, 0}, {0, 0}}, {{5, 5}, {5, 6}}};
+    for (const Mode mode : kAllModes)
+        for (const StartingPoints start : starts) {
+            const auto d = meetingDistribution(mode, start, ticksPerTimer());
+            const ExactValues exact = exactValues(mode, start, ticksPerTimer());
+            SCOPED_TRACE(testing::Message() << modeKey(mode) << " mean " << exact.meanMeetings);
+            EXPECT_TRUE(std::all_of(d.begin(), d.end(), [](double p) { return p >= 0.0; }));
+            const double total = std::accumulate(d.begin(), d.end(), 0.0);
+            EXPECT_LE(1.0 - total, kDistributionTail + 1e-14);
+            EXPECT_LE(total, 1.0 + 1e-14);
+            double mean = 0.0;
+            for (std::size_t k = 0; k < d.size(); ++k)
+                mean += static_cast<double>(k) * d[k];
+            EXPECT_NEAR(mean, exact.meanMeetings, 1e-9);
+            EXPECT_NEAR(1.0 - d[0], exact.meetingProbability, 1e-12);
+        }
+}
