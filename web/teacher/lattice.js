@@ -9,14 +9,15 @@ const PerneLattice = (() => {
     const LEAD = 1.5;
     const TAIL = 0.6;
     const SPAN = MAX + LEAD + TAIL;
-    const NUMBER_GAP = 0.64; // from the lattice's edge to the numbers
+    const NUMBER_GAP = 0.64; // from the lattice's edge to the numbers on the left ...
+    const NUMBER_RISE = 0.82; // ... and to the baseline of those along the top (Momotaro is tall)
 
     function drawGrid(svg) {
         svg.setAttribute('viewBox', `${-LEAD} ${-LEAD} ${SPAN} ${SPAN}`);
         let out = '';
         for (let i = 0; i <= MAX; i++) {
             out += `<line x1="0" x2="${MAX}" y1="${i}" y2="${i}"/><line x1="${i}" x2="${i}" y1="0" y2="${MAX}"/>`;
-            out += `<text x="${i}" y="${-NUMBER_GAP}" text-anchor="middle">${i}</text>`;
+            out += `<text x="${i}" y="${-NUMBER_RISE}" text-anchor="middle">${i}</text>`;
             out += `<text x="${-NUMBER_GAP}" y="${i + 0.15}" text-anchor="end">${i}</text>`;
         }
         for (let x = 0; x <= MAX; x++)
