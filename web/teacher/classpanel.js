@@ -212,8 +212,13 @@ const PerneClassPanel = (() => {
             read();
         });
 
+        // Only bare counts stand at the page's points: other lines need no second reading.
+        function pointsChanged() {
+            if (data.runs.some((r) => r.from === 'count')) read();
+        }
+
         return {
-            read, render, csv,
+            read, render, csv, pointsChanged,
             distributionArrived(key, modes) { distributions.set(key, modes); render(); },
             shownKey: () => e.group.value || null,
             comparisons: () => comparisons(groups().find((g) => g.key === e.group.value) || null),

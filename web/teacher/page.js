@@ -342,7 +342,7 @@
     // A plain column of counts stands for runs at the points on screen.
     function pointsChanged() {
         $('class-count-where').textContent = where(start);
-        classPanel.read();
+        classPanel.pointsChanged();
     }
 
     // ---- views: everything on one long page, or one screen at a time for the projector ----
