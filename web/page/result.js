@@ -22,7 +22,8 @@ var Perne = window.Perne || (window.Perne = {});
     const button = document.createElement('button');
     button.type = 'button';
     button.id = 'copyResult';
-    button.textContent = '結果をコピー';
+    // Breaks, where it must, between the two words only.
+    button.append('結果を', document.createElement('wbr'), 'コピー');
     const line = document.createElement('textarea');
     line.id = 'resultLine';
     line.readOnly = true;
@@ -91,13 +92,14 @@ var Perne = window.Perne || (window.Perne = {});
     }
 
     // Beside the window's bottom edge where the labels are: below it when there is room,
-    // else to its right, else over the window's empty bottom-right corner.
+    // else to its right, else in the window's title bar.
     function place() {
       if (box.hidden) return;
       const c = client.getBoundingClientRect();
       const w = form1.getBoundingClientRect();
       const scale = c.width / client.offsetWidth || 1;
-      box.style.fontSize = `${Math.min(22, Math.max(13, 11 * scale))}px`;
+      const font = Math.min(22, Math.max(13, 11 * scale));
+      box.style.fontSize = `${font}px`;
       const viewW = document.documentElement.clientWidth;
       const viewH = document.documentElement.clientHeight;
       box.style.maxWidth = '';
@@ -110,19 +112,24 @@ var Perne = window.Perne || (window.Perne = {});
         box.style.maxWidth = `${w.width}px`;
         box.style.left = `${Math.max(GAP, w.right - size().width)}px`;
         box.style.top = `${w.bottom + GAP}px`;
-      } else if (viewW - w.right >= button.getBoundingClientRect().width + 2 * GAP) {
-        // Grows upwards from the labels' bottom edge as the note and the line appear.
+      } else if (viewW - w.right - 2 * GAP >= 3 * 12 + 24) {
+        // Grows upwards from the labels' bottom edge as the note and the line appear; in a
+        // narrow margin the button takes two lines, in smaller type if it must.
+        const room = viewW - w.right - 2 * GAP;
+        box.style.fontSize = `${Math.min(font, room >= size().width ? font : (room - 24) / 3)}px`;
         box.className = 'beside';
         box.style.maxWidth = `${viewW - w.right - 2 * GAP}px`;
         box.style.left = `${w.right + GAP}px`;
         box.style.top = '';
         box.style.bottom = `${viewH - c.bottom}px`;
       } else {
+        // No room outside: in the title bar, left of the close box, where no design
+        // control lies.
         box.className = 'over';
+        const bar = form1.querySelector('.titlebar').getBoundingClientRect();
         box.style.maxWidth = `${c.width / 2}px`;
-        box.style.left = `${c.right - size().width - GAP / 2}px`;
-        box.style.top = '';
-        box.style.bottom = `${viewH - c.bottom + GAP / 2}px`;
+        box.style.left = `${bar.right - bar.height * 1.6 - size().width}px`;
+        box.style.top = `${bar.top + Math.max(0, (bar.height - button.offsetHeight) / 2)}px`;
       }
     }
 
