@@ -56,9 +56,7 @@ struct Generator
     // Reseeded from a clock reading, then one direction 1..8.
     int direction(float reading)
     {
-        std::uint64_t m = bits() ^ std::bit_cast<std::uint32_t>(reading);
-        for (auto &word : s)
-            word ^= splitMix(m);
+        s[1] ^= (std::uint64_t{std::bit_cast<std::uint32_t>(reading)} + 1) * 0x9E3779B97F4A7C15ULL;
         if ((s[0] | s[1] | s[2] | s[3]) == 0)
             s[0] = 1;
         const double r = static_cast<double>(bits() >> 11) * 0x1.0p-53;

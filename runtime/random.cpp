@@ -37,14 +37,13 @@ MixingRandom::MixingRandom() : MixingRandom(entropy()) {}
 
 void MixingRandom::reseed(float value)
 {
-    // The value only perturbs the state: a generator never returns to an earlier sequence
-    // because it was given the same number again.
-    std::uint32_t bits = 0;
+    // One multiply-xor folds the reading into the word the next draw is made from. The value
+    // only perturbs the state, which moves on with every draw: given the same number again,
+    // the generator lands somewhere new and never returns to an earlier sequence.
+    std::uint32_t bits = 0; // std::bit_cast is missing from some of our standard libraries
     static_assert(sizeof bits == sizeof value);
     std::memcpy(&bits, &value, sizeof bits);
-    std::uint64_t mix = nextBits() ^ bits;
-    for (auto &word : m_state)
-        word ^= splitMix(mix);
+    m_state[1] ^= (std::uint64_t{bits} + 1) * 0x9E3779B97F4A7C15ULL;
     if ((m_state[0] | m_state[1] | m_state[2] | m_state[3]) == 0)
         m_state[0] = 1; // the all-zero state would repeat forever
 }

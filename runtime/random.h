@@ -18,7 +18,8 @@ public:
 
 // xoshiro256** whose reseed mixes the value into the state it already has instead of
 // restarting from the value alone: two reseeds from the same clock reading, as happen when
-// both walkers' timers tick within one clock step, still give independent draws.
+// both walkers' timers tick within one clock step, still give independent draws. A reseed
+// is one multiply-xor, cheap enough for the tens of millions of ticks of a batch.
 class MixingRandom final : public RandomSource
 {
 public:

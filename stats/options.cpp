@@ -91,9 +91,9 @@ std::variant<Options, UsageError> parseArguments(const std::vector<std::string> 
             option.resize(equals);
             hasValue = true;
         }
-        static const std::set<std::string> known{"--momotaro", "--dog",     "--mode",
-                                                 "--runs",     "--seed",    "--csv",
-                                                 "--svg",      "--threads", "--curve"};
+        static const std::set<std::string> known{
+            "--momotaro", "--dog", "--mode",    "--runs",  "--seed",
+            "--csv",      "--svg", "--threads", "--curve", "--distribution"};
         if (!known.contains(option))
             return UsageError{"\"" + option + "\": 知らないオプションです（--help を参照）" +
                               " / unknown option (see --help)"};
@@ -148,6 +148,11 @@ std::variant<Options, UsageError> parseArguments(const std::vector<std::string> 
                 return refuse(option, value, "曲線はファイルにだけ書けます",
                               "the curve can only go to a file");
             options.curvePath = value;
+        } else if (option == "--distribution") {
+            if (value == "-")
+                return refuse(option, value, "分布はファイルにだけ書けます",
+                              "the distribution can only go to a file");
+            options.distributionPath = value;
         } else {
             if (value == "-")
                 return refuse(option, value, "SVG はファイルにだけ書けます",
@@ -159,7 +164,10 @@ std::variant<Options, UsageError> parseArguments(const std::vector<std::string> 
         return UsageError{"--svg: ヒストグラムには --runs 1 以上が必要です / the histograms need "
                           "--runs of at least 1"};
     const std::pair<const char *, const std::optional<std::string> *> files[] = {
-        {"--csv", &options.csvPath}, {"--svg", &options.svgPath}, {"--curve", &options.curvePath}};
+        {"--csv", &options.csvPath},
+        {"--svg", &options.svgPath},
+        {"--curve", &options.curvePath},
+        {"--distribution", &options.distributionPath}};
     for (std::size_t i = 0; i < std::size(files); ++i)
         for (std::size_t j = i + 1; j < std::size(files); ++j)
             if (*files[i].second && *files[j].second && **files[i].second == **files[j].second)
@@ -203,6 +211,9 @@ std::string helpText()
   --svg FILE       2つのヒストグラムを1枚のグラフ（SVG）にして FILE に書きます
   --curve FILE     最初に出会うまでの曲線を CSV で FILE に書きます: モードごとに、
                    タイマーの 0.2 秒の区切り（0〜最後）の終わりまでに出会っている確率
+  --distribution FILE
+                   180 秒の実験 1 回のペルネ回数の分布（厳密な値）を CSV で FILE に
+                   書きます: モードごとに、回数 0, 1, 2, … のそれぞれになる確率
   --threads N      使うスレッド数（既定はコア数。1 なら別のスレッドを使いません）
   --version        版を表示します
   --help           この説明
@@ -211,6 +222,8 @@ CSV の 1つ目の表はモードごとの値です。シミュレーション�
 度数分布の表（mode,meetings,runs）と、1回ごとの実験の表（mode,run,meetings,
 first_meeting_s: その実験のペルネ回数と、最初に出会った秒数）が続きます。
 曲線の CSV の列は mode,period,seconds,p_met です（seconds = period × 0.2）。
+分布の CSV の列は mode,meetings,probability です。回数は 0 から、その先の確率の合計が
+1e-12 より小さくなるところまで並びます。
 CSV の exact_first_meeting_s は 180 秒以内に出会った実験についての平均です。
 値のない欄（出会うことのないときの時間、--runs 0 のときの統計）は空欄です。
 ファイルはすべての計算が終わってから書きます。引数がおかしいときは何も書かず、
@@ -243,6 +256,10 @@ Options:
   --svg FILE       draw both histograms on one chart (SVG) into FILE
   --curve FILE     write the first-meeting curves as CSV into FILE: for each mode, the
                    chance of having met by the end of each 0.2 s timer period
+  --distribution FILE
+                   write the exact distribution of the meeting count of one
+                   180-second run as CSV into FILE: for each mode, the probability of
+                   0, 1, 2, ... meetings
   --threads N      threads to use (default: one per core; 1 starts no other thread)
   --version        print the version
   --help           this text
@@ -251,6 +268,8 @@ The CSV's first table has one row per mode. With simulated runs, two more tables
 each after an empty line: the histogram (mode,meetings,runs) and every run
 (mode,run,meetings,first_meeting_s). The curve's columns are mode,period,seconds,p_met
 (seconds = period x 0.2).
+The distribution's columns are mode,meetings,probability, from 0 meetings up to where
+less than 1e-12 of the probability is left.
 In the CSV, exact_first_meeting_s is the mean over runs that meet within 180 seconds.
 A value that does not exist (the time when no run can meet, the statistics with
 --runs 0) is an empty field.

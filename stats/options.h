@@ -24,6 +24,7 @@ struct Options
     std::optional<std::string> csvPath;
     std::optional<std::string> svgPath;
     std::optional<std::string> curvePath;
+    std::optional<std::string> distributionPath;
     // 0: one per core.
     int threads = 0;
     bool help = false;

@@ -1,6 +1,7 @@
 #include "program.h"
 
 #include "batch.h"
+#include "distribution.h"
 #include "exact.h"
 #include "headless.h"
 #include "options.h"
@@ -89,7 +90,8 @@ int runProgram(const std::vector<std::string> &arguments, std::ostream &out, std
         return print(out, err, versionText());
     for (const auto &[option, path] :
          {std::pair{"--csv", options.csvPath}, std::pair{"--svg", options.svgPath},
-          std::pair{"--curve", options.curvePath}}) {
+          std::pair{"--curve", options.curvePath},
+          std::pair{"--distribution", options.distributionPath}}) {
         if (!path || *path == "-")
             continue;
         if (const auto problem = checkWritable(*path)) {
@@ -111,6 +113,9 @@ int runProgram(const std::vector<std::string> &arguments, std::ostream &out, std
                                 unlimitedFirstMeetingSeconds(mode, options.start),
                                 {},
                                 {}});
+        if (options.distributionPath)
+            report.modes.back().distribution =
+                meetingDistribution(mode, options.start, report.ticksPerTimer);
         requests.push_back({mode, options.start, options.runs, report.seed});
     }
     if (options.runs > 0) {
@@ -131,6 +136,8 @@ int runProgram(const std::vector<std::string> &arguments, std::ostream &out, std
         files.emplace_back(*options.svgPath, formatSvg(report));
     if (options.curvePath)
         files.emplace_back(*options.curvePath, formatCurveCsv(report));
+    if (options.distributionPath)
+        files.emplace_back(*options.distributionPath, formatDistributionCsv(report));
     if (const auto problem = writeFiles(files)) {
         err << "perne-stats: " << *problem << "\n";
         return kExitFailed;

@@ -231,4 +231,14 @@ std::string formatCurveCsv(const Report &report)
     return out;
 }
 
+std::string formatDistributionCsv(const Report &report)
+{
+    std::string out = "mode,meetings,probability\n";
+    for (const ModeResult &m : report.modes)
+        for (std::size_t k = 0; k < m.distribution.size(); ++k)
+            out += std::string(modeKey(m.mode)) + ',' + std::to_string(k) + ',' +
+                   numberText(m.distribution[k]) + '\n';
+    return out;
+}
+
 } // namespace perne::stats

@@ -20,6 +20,8 @@ struct ModeResult
     std::optional<Summary> simulated;
     // Every simulated run, in run order (run i has seed runSeed(seed, mode, i)).
     std::vector<RunOutcome> outcomes;
+    // The chance of each meeting count, from 0 on; empty if not computed.
+    std::vector<double> distribution = {};
 };
 
 // Everything perne-stats found, ready to be written out.
@@ -45,6 +47,10 @@ std::string formatCsv(const Report &report);
 // The first-meeting curves: a header "mode,period,seconds,p_met", then for every mode one
 // row per timer period from 0 to ticksPerTimer, seconds being period x 0.2.
 std::string formatCurveCsv(const Report &report);
+
+// The distributions of the meeting count: a header "mode,meetings,probability", then for
+// every mode one row per count from 0 on.
+std::string formatDistributionCsv(const Report &report);
 
 // Both histograms on one chart with the exact means marked, for the classroom projector.
 std::string formatSvg(const Report &report);

@@ -3,6 +3,7 @@
 #include "distribution.h"
 #include "exact.h"
 #include "headless.h"
+#include "summary.h"
 
 #include <gtest/gtest.h>
 
@@ -183,4 +184,69 @@ TEST(MeetingDistribution, TheWholeRunAddsUpToOneWithTheExactMean)
             EXPECT_NEAR(mean, exact.meanMeetings, 1e-9);
             EXPECT_NEAR(1.0 - d[0], exact.meetingProbability, 1e-12);
         }
+}
+
+namespace {
+
+// Pearson's statistic of a histogram of `runs` runs against a distribution, the counts at
+// either end pooled until every bin expects at least 5 runs; with its degrees of freedom.
+std::pair<double, int> chiSquare(const std::vector<long long> &histogram,
+                                 const std::vector<double> &distribution, long long runs)
+{
+    const std::size_t size = std::max(histogram.size(), distribution.size());
+    std::vector<double> observed(size, 0.0), expected(size, 0.0);
+    for (std::size_t k = 0; k < size; ++k) {
+        observed[k] = k < histogram.size() ? static_cast<double>(histogram[k]) : 0.0;
+        expected[k] = k < distribution.size() ? distribution[k] * static_cast<double>(runs) : 0.0;
+    }
+    std::vector<std::pair<double, double>> bins{{0.0, 0.0}};
+    for (std::size_t k = 0; k < size; ++k) {
+        if (bins.back().second >= 5.0)
+            bins.emplace_back(0.0, 0.0);
+        bins.back().first += observed[k];
+        bins.back().second += expected[k];
+    }
+    while (bins.size() > 1 && bins.back().second < 5.0) { // the upper tail into its neighbour
+        bins[bins.size() - 2].first += bins.back().first;
+        bins[bins.size() - 2].second += bins.back().second;
+        bins.pop_back();
+    }
+    double statistic = 0.0;
+    for (const auto &[o, e] : bins)
+        statistic += (o - e) * (o - e) / e;
+    return {statistic, static_cast<int>(bins.size()) - 1};
+}
+
+// The chi-square value exceeded with probability 0.001 (Wilson and Hilferty's approximation).
+double chiSquareLimit(int degrees)
+{
+    const double d = degrees, z = 3.0902;
+    return d * std::pow(1.0 - 2.0 / (9.0 * d) + z * std::sqrt(2.0 / (9.0 * d)), 3.0);
+}
+
+} // namespace
+
+// Large batches through the engine, with fixed seeds: each histogram fits the exact
+// distribution of its own mode and points (at the 0.1% level), and plainly not the other
+// mode's, so the comparison can tell the two apart.
+TEST(MeetingDistribution, ALargeBatchFitsIt)
+{
+    constexpr long long kRuns = 4000;
+    const std::vector<BatchRequest> requests{{Mode::Both, {}, kRuns, 20261207},
+                                             {Mode::Dog, {}, kRuns, 20261207},
+                                             {Mode::Dog, {{0, 0}, {0, 0}}, kRuns, 31}};
+    const auto outcomes = runBatches(requests, 2);
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        const BatchRequest &r = requests[i];
+        SCOPED_TRACE(testing::Message() << modeKey(r.mode) << " request " << i);
+        const auto histogram = summarize(outcomes[i]).histogram;
+        const auto [statistic, degrees] =
+            chiSquare(histogram, meetingDistribution(r.mode, r.start, ticksPerTimer()), kRuns);
+        EXPECT_GE(degrees, 10);
+        EXPECT_LT(statistic, chiSquareLimit(degrees));
+        const Mode other = r.mode == Mode::Both ? Mode::Dog : Mode::Both;
+        const auto [against, otherDegrees] =
+            chiSquare(histogram, meetingDistribution(other, r.start, ticksPerTimer()), kRuns);
+        EXPECT_GT(against, 10 * chiSquareLimit(otherDegrees));
+    }
 }

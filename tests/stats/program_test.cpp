@@ -1,4 +1,5 @@
 #include "batch.h"
+#include "distribution.h"
 #include "exact.h"
 #include "headless.h"
 #include "options.h"
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <tuple>
 
 using namespace perne;
 using namespace perne::stats;
@@ -127,6 +129,8 @@ TEST_F(Program, BadArgumentsAreRefusedWithOneLineAndNothingWritten)
                                                     {"--dog", "４，４，４"},
                                                     {"--curve", "-"},
                                                     {"--curve", csv},
+                                                    {"--distribution", "-"},
+                                                    {"--distribution", csv},
                                                     {"--runs", "-5"},
                                                     {"--runs", "1000001"},
                                                     {"--runs", ""},
@@ -247,6 +251,44 @@ TEST_F(Program, TheCsvTablesAndTheCurveReadBack)
             EXPECT_EQ(std::strtod(row[3].c_str(), nullptr), e.metByPeriod[k]) << k;
         }
         EXPECT_EQ(curve[0][m * perMode + perMode][3], tables[0][1 + m][7]);
+    }
+}
+
+// The distribution's file: one row per mode and count from 0, the exact values to the last
+// bit, for the points asked for and only the modes asked for; with a batch or without.
+TEST_F(Program, TheDistributionReadsBack)
+{
+    const auto rows = [&](const std::string &name) {
+        std::vector<std::string> lines;
+        std::istringstream text(slurp(name));
+        for (std::string line; std::getline(text, line);)
+            lines.push_back(line);
+        return lines;
+    };
+    ASSERT_EQ(run({"--runs", "3", "--distribution", path("d.csv")}).status, kExitOk);
+    ASSERT_EQ(run({"--runs", "0", "--mode", "dog", "--momotaro", "０，０", "--dog", "1,0",
+                   "--distribution=" + path("dog.csv")})
+                  .status,
+              kExitOk);
+    for (const auto &[name, modes, start] :
+         {std::tuple{"d.csv", std::vector<Mode>{Mode::Both, Mode::Dog}, StartingPoints{}},
+          std::tuple{"dog.csv", std::vector<Mode>{Mode::Dog}, StartingPoints{{0, 0}, {1, 0}}}}) {
+        SCOPED_TRACE(name);
+        const auto lines = rows(name);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines[0], "mode,meetings,probability");
+        std::size_t at = 1;
+        for (const Mode mode : modes) {
+            const auto expected = meetingDistribution(mode, start, ticksPerTimer());
+            for (std::size_t k = 0; k < expected.size(); ++k, ++at) {
+                ASSERT_LT(at, lines.size());
+                const std::string prefix =
+                    std::string(modeKey(mode)) + "," + std::to_string(k) + ",";
+                ASSERT_TRUE(lines[at].starts_with(prefix)) << lines[at];
+                EXPECT_EQ(std::strtod(lines[at].c_str() + prefix.size(), nullptr), expected[k]);
+            }
+        }
+        EXPECT_EQ(at, lines.size());
     }
 }
 
