@@ -18,7 +18,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace perne {
 namespace {
@@ -108,7 +107,7 @@ public:
     void command5Click() { m_run.command5Click(); }
     void timer1Tick() { m_run.timer1Tick(); }
     void timer2Tick() { m_run.timer2Tick(); }
-    val finishedRun() const;
+    val finishedRunLine() const;
 
 private:
     PageSeams m_seams;
@@ -127,27 +126,18 @@ const char *captionOf(const char *name)
 
 // The last run once it has ended, as the student hands it on: one line of tab-separated
 // fields for a spreadsheet row -- the mode as its button reads, Momotaro's x and y, the
-// dog's x and y, the meetings, the whole seconds -- and the same numbers one by one.
-val PageEngine::finishedRun() const
+// dog's x and y, the meetings, the whole seconds; null before that.
+val PageEngine::finishedRunLine() const
 {
     const auto run = m_run.finishedRun();
     if (!run)
         return val::null();
-    const bool both = run->mode == RunState::BothWalking;
     const long long fields[] = {run->momotaroStart.x, run->momotaroStart.y, run->dogStart.x,
                                 run->dogStart.y,      run->meetings,        run->seconds};
-    std::string line = captionOf(both ? "Command2" : "Command3");
+    std::string line = captionOf(run->mode == RunState::BothWalking ? "Command2" : "Command3");
     for (const long long f : fields)
         line += '\t' + std::to_string(f);
-    val o = val::object();
-    o.set("mode", both ? 1 : -1);
-    auto pair = [](Point p) { return val::array(std::vector<int>{p.x, p.y}); };
-    o.set("momotaro", pair(run->momotaroStart));
-    o.set("dog", pair(run->dogStart));
-    o.set("meetings", run->meetings);
-    o.set("seconds", static_cast<double>(run->seconds));
-    o.set("line", line);
-    return o;
+    return val(line);
 }
 
 template <typename T> val arrayOf(const T &items)
@@ -333,7 +323,7 @@ EMSCRIPTEN_BINDINGS(perne_page)
         .function("command5Click", &PageEngine::command5Click)
         .function("timer1Tick", &PageEngine::timer1Tick)
         .function("timer2Tick", &PageEngine::timer2Tick)
-        .function("finishedRun", &PageEngine::finishedRun);
+        .function("finishedRunLine", &PageEngine::finishedRunLine);
     function("designTables", &perne::designTables);
     function("latticeToField", &perne::latticeToField);
 }

@@ -101,7 +101,7 @@ var Perne = window.Perne || (window.Perne = {});
     let shown = null;
     let engine = null;
     let ended = false;
-    const result = Perne.createResultCopy(() => engine.finishedRun());
+    const result = Perne.createResultCopy(() => engine.finishedRunLine());
 
     const tickers = {
       Timer1: () => { ++ticks.Timer1; engine.timer1Tick(); },

@@ -10,8 +10,8 @@ var Perne = window.Perne || (window.Perne = {});
 (function () {
   const GAP = 8; // page pixels between the window and the control
 
-  // finishedRun() -> {line, ...} or null, from the engine.
-  Perne.createResultCopy = function (finishedRun) {
+  // finishedRunLine() -> the engine's line for the run that has ended, or null.
+  Perne.createResultCopy = function (finishedRunLine) {
     const stage = document.getElementById('stage');
     const form1 = document.getElementById('Form1');
     const client = form1.querySelector('.client');
@@ -78,8 +78,7 @@ var Perne = window.Perne || (window.Perne = {});
     const modalOpen = () => stage.querySelector('.modal:not([hidden])') !== null;
 
     function refresh() {
-      const run = form1.hidden || modalOpen() ? null : finishedRun();
-      const text = run ? run.line : null;
+      const text = form1.hidden || modalOpen() ? null : finishedRunLine();
       if (text !== shownLine) {
         shownLine = text;
         line.hidden = true;
