@@ -94,6 +94,7 @@ const PerneClassPanel = (() => {
             }));
             if (all.some((g) => g.key === chosen)) e.group.value = chosen;
             e.group.disabled = all.length < 2;
+            e.group.closest('label').hidden = all.length === 0;
             const group = all.find((g) => g.key === e.group.value) || null;
             if (group) need(group.key);
             showStatus(all);

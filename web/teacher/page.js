@@ -338,6 +338,7 @@
     chartOf['class-both'] = () => [$('class-histogram-both').innerHTML, `ペルネ_クラス_２人_${classPlace()}`];
     chartOf['class-dog'] = () => [$('class-histogram-dog').innerHTML, `ペルネ_クラス_１人_${classPlace()}`];
     $('class-count-where').textContent = where(start);
+    classPanel.render();
 
     // A plain column of counts stands for runs at the points on screen.
     function pointsChanged() {
