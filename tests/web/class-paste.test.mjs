@@ -52,6 +52,8 @@ test('a plain column of counts: full runs at the page\'s points in the chosen mo
         [6, 1, 2, 3, 8, 8, 7, 180, true],
     ]);
     assert.deepEqual(plain(read('3\n4', AT, 0)).runs.map((x) => x.mode), [0, 0]);
+    // Lines ended in CR alone, and a sheet's 4.0 for 4.
+    assert.deepEqual(plain(read('3\r4.0\r', AT, 0)).runs.map((x) => [x.line, x.meetings]), [[1, 3], [2, 4]]);
 });
 
 test('garbage is listed by line number with a reason, never dropped or half-read', () => {

@@ -24,7 +24,7 @@ const PerneClassPaste = (() => {
 
     // A cell that must be a whole number in [low, high]: the number or null.
     function whole(cell, low, high) {
-        if (!/^\d+$/.test(cell)) return null;
+        if (!/^\d+(\.0*)?$/.test(cell)) return null; // a sheet may write 4 as 4.0
         const n = Number(cell);
         return n >= low && n <= high ? n : null;
     }
@@ -79,7 +79,7 @@ const PerneClassPaste = (() => {
         while (lines.length < MAX_LINES && at < text.length) {
             let end = text.indexOf('\n', at);
             if (end < 0) end = text.length;
-            lines.push(text.slice(at, end).replace(/\r$/, ''));
+            lines.push(text.slice(at, end));
             at = end + 1;
         }
         let more = 0;
@@ -92,7 +92,7 @@ const PerneClassPaste = (() => {
     // Returns {runs: [{line, mode, momotaro, dog, meetings, seconds, full, from}],
     //          unreadable: [{line, text, reason}], header: line number or null, refused}.
     function read(text, points, countMode) {
-        const { lines, more } = firstLines(text);
+        const { lines, more } = firstLines(text.replace(/\r\n?/g, '\n')); // old Macs end lines in CR
         const runs = [];
         const unreadable = [];
         let header = null;
