@@ -76,6 +76,10 @@ test('forty pasted lines: both modes against the exact distribution, in words', 
             distribution(1, [4, 4, 6, 4]).slice(0, dots.length).forEach((p, k) =>
                 assert.ok(Math.abs(dots[k] - p * 20) < 0.01, `expected runs at ${k}`));
             assert.match(await page.textContent('#class-histogram-dog'), /計算で求めた分布/);
+            const svg = await download(page, '[data-download="class-dog"][data-format="svg"]');
+            assert.match(svg.name, /^ペルネ_クラス_１人_桃太郎4-4_犬6-4\.svg$/);
+            assert.equal((svg.bytes.toString('utf8').match(/class="expected"/g) || []).length, dots.length);
+            assert.match(svg.bytes.toString('utf8'), /クラス　１人が動くとき　20 回/);
 
             // Short runs apart, the other points a group of their own, garbage listed as text.
             assert.match(await page.textContent('#class-short'), /２人 1 回・１人 0 回/);

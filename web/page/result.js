@@ -52,6 +52,7 @@ var Perne = window.Perne || (window.Perne = {});
       place();
       line.focus({ preventScroll: true });
       line.select();
+      line.setSelectionRange(0, text.length); // iOS selects only so
     }
 
     // The asynchronous clipboard first; then the older copy command on the line selected in

@@ -222,6 +222,7 @@ const PerneClassPanel = (() => {
             read, render, csv, pointsChanged,
             distributionArrived(key, modes) { distributions.set(key, modes); render(); },
             shownKey: () => e.group.value || null,
+            chart: (mode) => histogramSvg(groups().find((g) => g.key === e.group.value) || null, mode),
             comparisons: () => comparisons(groups().find((g) => g.key === e.group.value) || null),
         };
     }

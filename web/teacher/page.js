@@ -335,8 +335,8 @@
         const [mx, my, dx, dy] = (classPanel.shownKey() || keyOf(start)).split(',');
         return { momotaro: { x: mx, y: my }, dog: { x: dx, y: dy } };
     })());
-    chartOf['class-both'] = () => [$('class-histogram-both').innerHTML, `ペルネ_クラス_２人_${classPlace()}`];
-    chartOf['class-dog'] = () => [$('class-histogram-dog').innerHTML, `ペルネ_クラス_１人_${classPlace()}`];
+    chartOf['class-both'] = () => [classPanel.chart(0), `ペルネ_クラス_２人_${classPlace()}`];
+    chartOf['class-dog'] = () => [classPanel.chart(1), `ペルネ_クラス_１人_${classPlace()}`];
     $('class-count-where').textContent = where(start);
     classPanel.render();
 
