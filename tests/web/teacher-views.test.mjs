@@ -50,7 +50,7 @@ for (const [width, height] of [[1280, 800], [1920, 1080]]) {
                 await page.fill('#class-paste', forty);
                 await page.waitForSelector('#class-histogram-dog circle.expected');
                 assert.deepEqual(await layout(page, VIEWS.class), { scrolls: false, outside: [] }, 'class');
-                assert.equal(await page.$eval('[data-view-button="class"]', (b) => b.getAttribute('aria-selected')), 'true');
+                assert.equal(await page.$eval('[data-view-button="class"]', (b) => b.getAttribute('aria-pressed')), 'true');
 
                 // Everything at once is still there, as one long page.
                 await page.click('[data-view-button="all"]');

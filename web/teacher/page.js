@@ -350,7 +350,7 @@
     const views = [...document.querySelectorAll('[data-view-button]')];
     function showView(name) {
         document.querySelector('main').dataset.view = name;
-        for (const b of views) b.setAttribute('aria-selected', String(b.dataset.viewButton === name));
+        for (const b of views) b.setAttribute('aria-pressed', String(b.dataset.viewButton === name));
         if (name === 'class') classPanel.render();
     }
     for (const b of views) b.addEventListener('click', () => showView(b.dataset.viewButton));
