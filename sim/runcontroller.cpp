@@ -83,6 +83,7 @@ void RunController::finishSetUp(RunState mode)
     m_state.momotaro.current = m_state.momotaro.start;
     m_state.runState = mode;
     m_state.meetingCount = 0;
+    m_run.reset();
     m_controls.setCaption(Label::Label3, meetingCountText(m_state.meetingCount));
 
     m_controls.setSpriteVisible(Sprite::Picture2, true);
@@ -105,6 +106,7 @@ void RunController::command5Click()
     m_startTime = m_clock.secondsSinceMidnight();
     m_period = 0;
     m_ticks = {0, 0};
+    m_run = RunResult{m_state.runState, m_state.momotaro.start, m_state.dog.start, 0, 0};
     m_cues.PlayCue(cue::kClick);
     setTimer(Timer::Timer1, true);
     setTimer(Timer::Timer2, true);
@@ -132,6 +134,16 @@ void RunController::setTimer(Timer timer, bool on)
 {
     m_timerOn[static_cast<std::size_t>(timer)] = on;
     m_controls.setTimerEnabled(timer, on);
+}
+
+std::optional<RunResult> RunController::finishedRun() const
+{
+    if (!m_run || running())
+        return std::nullopt;
+    RunResult run = *m_run;
+    run.meetings = m_state.meetingCount;
+    run.seconds = static_cast<long long>(std::floor(scheduledElapsed(m_period)));
+    return run;
 }
 
 void RunController::timer1Tick()

@@ -7,12 +7,23 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace perne {
 
 class Clock;
 class RandomSource;
+
+// A run from its Start until both timers are off again, as a student reports it.
+struct RunResult
+{
+    RunState mode = RunState::Idle; // BothWalking or DogWalking
+    Point momotaroStart;
+    Point dogStart;
+    MeetingCount meetings = 0;
+    long long seconds = 0; // whole seconds at the run's last tick, as Label4 last read
+};
 
 // The simulation window's run logic, free of any toolkit. The window only wires its
 // buttons and timers to these handlers.
@@ -74,6 +85,11 @@ public:
     long long periodsRun() const { return m_period; }
     long long ticksRun(Timer timer) const { return m_ticks[static_cast<std::size_t>(timer)]; }
 
+    // The last run, once Stop or the time limit has turned both timers off; nothing while
+    // it goes on, before the first Start, or after a new setup has been accepted. A setup
+    // refused halfway changes the stored starting points, not this.
+    std::optional<RunResult> finishedRun() const;
+
 private:
     enum class Who { Dog, Momotaro };
     void setUp(RunState mode);
@@ -107,6 +123,10 @@ private:
     // The mode of the setup under way (Idle when none) and the prompt it waits on.
     RunState m_setUpMode = RunState::Idle;
     std::size_t m_setUpPrompt = 0;
+
+    // The run since the last Start: what it began with. Its count is the walk's own and its
+    // seconds those of the last period run.
+    std::optional<RunResult> m_run;
 };
 
 } // namespace perne

@@ -277,6 +277,54 @@ TEST(HeadlessRun, A180SecondRunInEachModeEndsAtTheLimitWithItsMeetingsReset)
     }
 }
 
+// The run a student reports: nothing until both timers are off; Stop gives the whole seconds
+// Label4 last showed; the time limit waits for Timer2's last tick, whose meeting counts; a
+// setup refused halfway keeps the last run's points, an accepted one clears it.
+TEST(FinishedRun, IsTheLastRunOnceBothTimersAreOffWithTheSecondsLabel4Showed)
+{
+    Rig stopped(RunState::DogWalking, {1, 2}, {3, 4});
+    EXPECT_FALSE(stopped.controller.finishedRun()) << "running";
+    for (int i = 0; i < 36; ++i) // 7.2 s: the last tick reads 7.2 s, Label4 " 7 / 180 秒"
+        stopped.period({3, 3});
+    EXPECT_FALSE(stopped.controller.finishedRun());
+    stopped.controller.command4Click();
+    auto run = stopped.controller.finishedRun();
+    ASSERT_TRUE(run);
+    EXPECT_EQ(stopped.window.model.caption(Label::Label4), " 7 / 180 秒");
+    EXPECT_EQ(run->seconds, 7);
+    EXPECT_EQ(run->mode, RunState::DogWalking);
+    EXPECT_EQ(run->momotaroStart, (Point{1, 2}));
+    EXPECT_EQ(run->dogStart, (Point{3, 4}));
+
+    stopped.prompter.push("9");
+    stopped.controller.command2Click(); // 9 accepted, then cancelled
+    EXPECT_EQ(stopped.controller.state().momotaro.start.x, 9);
+    EXPECT_EQ(stopped.controller.finishedRun()->momotaroStart, (Point{1, 2}));
+    for (const char *a : {"5", "5", "6", "6"})
+        stopped.prompter.push(a);
+    stopped.controller.command2Click();
+    EXPECT_FALSE(stopped.controller.finishedRun()) << "a new run is set up";
+
+    Rig early(RunState::BothWalking, {4, 4}, {6, 4});
+    early.controller.command4Click(); // before any tick
+    EXPECT_EQ(early.controller.finishedRun()->seconds, 0);
+
+    // In the run's last period Timer1 stops first; Timer2's stopping tick still steps
+    // Momotaro onto the dog, and that meeting belongs to the run.
+    Rig limit(RunState::BothWalking, {4, 4}, {6, 4});
+    for (int i = 0; i < 898; ++i) // to and fro, never near: the dog 6..7, Momotaro 3..4
+        limit.period(i % 2 ? std::deque<int>{5, 1} : std::deque<int>{1, 5});
+    limit.period({5, 5}); // 179.8 s: the dog to 5,4, Momotaro to 3,4
+    limit.period({7, 7}); // 180.0 s: the dog to 5,3, Momotaro to 3,3
+    EXPECT_FALSE(limit.controller.finishedRun()) << "the run goes on";
+    limit.period({4, 2}); // 180.2 s: the dog to 4,4, then Momotaro to 4,4 on the last tick
+    run = limit.controller.finishedRun();
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->meetings, 1);
+    EXPECT_EQ(run->seconds, 180);
+    EXPECT_EQ(run->mode, RunState::BothWalking);
+}
+
 // Each row: a point and where directions 1..8 take it; a direction outside them stays. The
 // corners and edges fix every direction's offsets too.
 TEST(Step, GoesClockwiseFromTheRightAndAtTheEdgeKeepsOnlyTheInBoundsPart)

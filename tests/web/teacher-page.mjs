@@ -51,10 +51,12 @@ export async function download(page, selector) {
     return { name: file.suggestedFilename(), bytes: await readFile(await file.path()) };
 }
 
-// The centre of lattice point p on the screen.
+// The centre of lattice point p on the screen; the lattice tells its margin before 0 and its
+// whole span in lattice units.
 export async function latticePoint(page, p) {
     const box = await page.locator('#lattice').boundingBox();
-    return { x: box.x + ((p[0] + 1) / 12) * box.width, y: box.y + ((p[1] + 1) / 12) * box.height };
+    const [lead, span] = await page.$eval('#lattice', (l) => [Number(l.dataset.lead), Number(l.dataset.span)]);
+    return { x: box.x + ((p[0] + lead) / span) * box.width, y: box.y + ((p[1] + lead) / span) * box.height };
 }
 
 export async function figureCentre(page, who) {

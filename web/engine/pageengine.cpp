@@ -18,6 +18,7 @@
 #include <emscripten/val.h>
 
 #include <string>
+#include <string_view>
 
 namespace perne {
 namespace {
@@ -114,6 +115,7 @@ public:
     {
         return static_cast<int>(m_run.ticksRun(timer == 1 ? Timer::Timer1 : Timer::Timer2));
     }
+    val finishedRunLine() const;
 
 private:
     PageSeams m_seams;
@@ -121,6 +123,30 @@ private:
     MixingRandom m_random;
     RunController m_run;
 };
+
+const char *captionOf(const char *name)
+{
+    for (const DesignControl &c : kForm1Controls)
+        if (std::string_view(c.name) == name)
+            return c.caption;
+    return "";
+}
+
+// The last run once it has ended, as the student hands it on: one line of tab-separated
+// fields for a spreadsheet row -- the mode as its button reads, Momotaro's x and y, the
+// dog's x and y, the meetings, the whole seconds; null before that.
+val PageEngine::finishedRunLine() const
+{
+    const auto run = m_run.finishedRun();
+    if (!run)
+        return val::null();
+    const long long fields[] = {run->momotaroStart.x, run->momotaroStart.y, run->dogStart.x,
+                                run->dogStart.y,      run->meetings,        run->seconds};
+    std::string line = captionOf(run->mode == RunState::BothWalking ? "Command2" : "Command3");
+    for (const long long f : fields)
+        line += '\t' + std::to_string(f);
+    return val(line);
+}
 
 template <typename T> val arrayOf(const T &items)
 {
@@ -316,7 +342,8 @@ EMSCRIPTEN_BINDINGS(perne_page)
         .function("timer1Tick", &PageEngine::timer1Tick)
         .function("timer2Tick", &PageEngine::timer2Tick)
         .function("catchUp", &PageEngine::catchUp)
-        .function("ticksRun", &PageEngine::ticksRun);
+        .function("ticksRun", &PageEngine::ticksRun)
+        .function("finishedRunLine", &PageEngine::finishedRunLine);
     function("designTables", &perne::designTables);
     function("latticeToField", &perne::latticeToField);
 }

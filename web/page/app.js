@@ -101,6 +101,7 @@ var Perne = window.Perne || (window.Perne = {});
     let shown = null;
     let engine = null;
     let ended = false;
+    const result = Perne.createResultCopy(() => engine.finishedRunLine());
 
     const tickers = {
       Timer1: () => engine.timer1Tick(),
@@ -127,6 +128,7 @@ var Perne = window.Perne || (window.Perne = {});
         const button = form1.controls[name];
         const hadFocus = document.activeElement === button;
         button.disabled = !enabled;
+        result.refreshSoon();
         // Once the handler is done, so the focus lands on a button that stays enabled.
         if (hadFocus && !enabled) {
           queueMicrotask(() => {
@@ -138,6 +140,7 @@ var Perne = window.Perne || (window.Perne = {});
       // Enabling a running timer leaves it on its beat.
       setTimerEnabled(name, enabled) {
         if (!ended) announcer.timer(name, enabled);
+        result.refreshSoon();
         if (!enabled) {
           clearInterval(intervals[name]);
           intervals[name] = null;

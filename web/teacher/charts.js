@@ -86,9 +86,32 @@ const PerneCharts = (() => {
         return frame('t 秒までに出会っている確率', where, body);
     }
 
+    // The exact distribution's expected counts as dots joined by a thin line, dark with a
+    // white edge so they read over the bars; the legend in the top-right corner.
+    function expectedPoints(expected, xMax, sx, sy, barColor) {
+        const points = [];
+        for (let k = 0; k <= xMax; k++) points.push([sx(k), sy(expected[k] || 0)]);
+        const line = points.map(([x, y]) => `${num(x)},${num(y)}`).join(' ');
+        let out = `<polyline class="expected-line" fill="none" stroke="#ffffff" stroke-width="7" points="${line}"/>` +
+            `<polyline fill="none" stroke="#1a1a1a" stroke-width="3" points="${line}"/>`;
+        points.forEach(([x, y], k) => {
+            out += `<circle class="expected" data-meetings="${k}" data-expected="${num(expected[k] || 0)}" ` +
+                `cx="${num(x)}" cy="${num(y)}" r="6.5" fill="#1a1a1a" stroke="#ffffff" stroke-width="2.5"/>`;
+        });
+        // One row between the title and the plot: bars, then dots.
+        const x0 = W - M.right - 420, y = 64;
+        out += `<rect x="${x0}" y="${y - 16}" width="24" height="18" fill="${barColor}" opacity="0.8"/>` +
+            text(x0 + 32, y, '実験の回数', 20) +
+            `<line x1="${x0 + 150}" x2="${x0 + 184}" y1="${y - 7}" y2="${y - 7}" stroke="#1a1a1a" stroke-width="3"/>` +
+            `<circle cx="${x0 + 167}" cy="${y - 7}" r="6.5" fill="#1a1a1a" stroke="#ffffff" stroke-width="2.5"/>` +
+            text(x0 + 192, y, '計算で求めた分布', 20, 'class="legend-expected"');
+        return out;
+    }
+
     // One mode's histogram of meetings per run; xMax and yMax are shared by both charts so
-    // they can be compared side by side.
-    function histogramSvg({ mode, where, histogram, runs, mean, exactMean, xMax, yMax }) {
+    // they can be compared side by side. `expected`, when given, is how many of the runs the
+    // exact distribution expects at each count: drawn as points over the bars, with a legend.
+    function histogramSvg({ mode, where, histogram, runs, mean, exactMean, xMax, yMax, expected = null, title = null }) {
         const style = MODE_STYLE[mode];
         const cell = (W - M.left - M.right) / (xMax + 1);
         const sx = (k) => M.left + (k + 0.5) * cell;
@@ -108,16 +131,17 @@ const PerneCharts = (() => {
             body += `<rect class="bar" data-meetings="${k}" data-runs="${count}" x="${num(sx(k) - cell * 0.42)}" ` +
                 `y="${num(y)}" width="${num(cell * 0.84)}" height="${num(H - M.bottom - y)}" fill="${style.color}" opacity="0.8"/>`;
         });
+        if (expected && runs > 0) body += expectedPoints(expected, xMax, sx, sy, style.color);
         if (exactMean !== null && exactMean !== undefined) {
             const x = sx(exactMean);
             body += `<line class="exact-mean" x1="${num(x)}" x2="${num(x)}" y1="${M.top}" y2="${H - M.bottom}" ` +
                 `stroke="#d01010" stroke-width="4" stroke-dasharray="12 8"/>`;
             body += text(x + 10, M.top + 28, `期待値 ${exactMean.toFixed(2)}`, 26, 'fill="#d01010"');
         }
-        const title = runs > 0
-            ? `${style.label}　${runs} 回　平均 ${mean.toFixed(2)}`
-            : `${style.label}　まだためしていません`;
-        return frame(title, where, body);
+        const heading = runs > 0
+            ? `${title ?? style.label}　${runs} 回　平均 ${mean.toFixed(2)}`
+            : `${title ?? style.label}　${title ? 'まだありません' : 'まだためしていません'}`;
+        return frame(heading, where, body);
     }
 
     // The SVG as a PNG at twice its size (sharp on a projector and in slides).

@@ -47,6 +47,30 @@
         exactWorker.postMessage({ type: 'exact', id: ++exactRequestId, start: { momotaro: [mx, my], dog: [dx, dy] } });
     }
 
+    // ---- exact distributions of the meeting count: for the batch on screen and the class
+    // panel's points, one request at a time in a worker of their own, so that they never
+    // hold up the values of points being dragged ----
+    const distByKey = new Map();
+    let distAsked = null;
+    let distRequestId = 0;
+    const distWorker = newWorker((message) => {
+        if (message.type !== 'distribution') return;
+        const key = distAsked;
+        distByKey.set(key, message.modes);
+        distAsked = null;
+        askDistribution();
+        if (batch && batch.key === key) drawHistograms();
+        classPanel.distributionArrived(key, message.modes);
+    });
+    function askDistribution() {
+        if (distAsked !== null) return;
+        const wanted = [batch && batch.key, classPanel.shownKey()].find((k) => k && !distByKey.has(k));
+        if (!wanted) return;
+        distAsked = wanted;
+        const [mx, my, dx, dy] = wanted.split(',').map(Number);
+        distWorker.postMessage({ type: 'distribution', id: ++distRequestId, start: { momotaro: [mx, my], dog: [dx, dy] } });
+    }
+
     function showExact() {
         const key = keyOf(start);
         const modes = exactByKey.get(key);
@@ -97,9 +121,19 @@
             }
             showMessage(`${who}-message`, '');
             askExact();
+            pointsChanged();
         },
     });
     WHO.forEach((who) => lattice.place(who, start[who]));
+
+    // While a batch runs its points and run count stay as they are, so that nothing on the
+    // screen mixes two sets of points; Stop frees them.
+    function lockPoints(on) {
+        lattice.setLocked(on);
+        for (const who of WHO) for (const axis of ['x', 'y']) $(`${who}-${axis}`).disabled = on;
+        $('runs').disabled = on;
+        $('lock-note').hidden = !on;
+    }
 
     function showMessage(id, text) {
         $(id).textContent = text;
@@ -122,6 +156,7 @@
                 showMessage(`${who}-message`, error);
                 lattice.place(who, start[who]);
                 askExact();
+                pointsChanged();
             });
             // Leaving a field writes its number plainly ("０５" becomes 5); a refused one keeps
             // its text, with the message, to be mended.
@@ -170,6 +205,8 @@
         };
         batch.key = keyOf(batch.start);
         askExact();
+        askDistribution();
+        lockPoints(true);
         batchWorkers.forEach((worker, mode) => worker.postMessage({
             type: 'batch', id: batch.id, start: asPairs(batch.start), runs: batch.runs, seed: batch.seed, modes: [mode],
         }));
@@ -200,6 +237,7 @@
             batch.stopped ||= message.stopped;
             if (--batch.workersLeft > 0) return;
             batch.running = false;
+            lockPoints(false);
             $('start').disabled = false;
             $('stop').disabled = true;
             $('download-csv').disabled = !batch.modes.some((m) => m.meetings.length > 0);
@@ -239,10 +277,13 @@
         const xMax = Math.max(5, ...summaries.map((s) => (s ? s.max : 0)),
             ...exactMeans.map((m) => (m === null ? 0 : Math.ceil(m * 1.8))));
         const yMax = Math.max(1, ...summaries.flatMap((s) => (s ? s.histogram : [])));
+        // The exact distribution scaled to each mode's runs so far, over the bars.
+        const dist = batch ? distByKey.get(batch.key) : null;
+        const expected = dist ? summaries.map((s, m) => Array.from(dist[m], (p) => p * (s ? s.runs : 0))) : [null, null];
         const s = summaries[mode];
         return PerneCharts.histogramSvg({
             mode, where: where(batch ? batch.start : start), histogram: s ? s.histogram : [], runs: s ? s.runs : 0, mean: s ? s.mean : 0,
-            exactMean: exactMeans[mode], xMax, yMax,
+            exactMean: exactMeans[mode], xMax, yMax: Math.max(yMax, ...expected.flatMap((e) => e || [])), expected: expected[mode],
         });
     }
 
@@ -279,6 +320,46 @@
         });
         PerneResults.save(new Blob([csv], { type: 'text/csv' }), `ペルネ_結果_${place(batch.start)}_種${batch.seed}.csv`);
     });
+
+    // ---- the class's own runs ----
+    const classPanel = PerneClassPanel.create({
+        elements: {
+            root: $('class-panel'), paste: $('class-paste'), countMode: 'class-count-mode', clear: $('class-clear'),
+            csv: $('class-csv'), status: $('class-status'), problems: $('class-problems'), group: $('class-group'),
+            table: $('class-table'), sentences: [$('class-say-both'), $('class-say-dog')],
+            histograms: [$('class-histogram-both'), $('class-histogram-dog')], short: $('class-short'),
+        },
+        pointsNow: () => asPairs(start),
+        need: () => askDistribution(),
+        drawHistogram: PerneCharts.histogramSvg,
+    });
+    $('class-csv').addEventListener('click', () => {
+        PerneResults.save(new Blob([classPanel.csv()], { type: 'text/csv' }), 'ペルネ_クラスの結果.csv');
+    });
+    const classPlace = () => place((() => {
+        const [mx, my, dx, dy] = (classPanel.shownKey() || keyOf(start)).split(',');
+        return { momotaro: { x: mx, y: my }, dog: { x: dx, y: dy } };
+    })());
+    chartOf['class-both'] = () => [classPanel.chart(0), `ペルネ_クラス_２人_${classPlace()}`];
+    chartOf['class-dog'] = () => [classPanel.chart(1), `ペルネ_クラス_１人_${classPlace()}`];
+    $('class-count-where').textContent = where(start);
+    classPanel.render();
+
+    // A plain column of counts stands for runs at the points on screen.
+    function pointsChanged() {
+        $('class-count-where').textContent = where(start);
+        classPanel.pointsChanged();
+    }
+
+    // ---- views: everything on one long page, or one screen at a time for the projector ----
+    const views = [...document.querySelectorAll('[data-view-button]')];
+    function showView(name) {
+        document.querySelector('main').dataset.view = name;
+        for (const b of views) b.setAttribute('aria-pressed', String(b.dataset.viewButton === name));
+        if (name === 'class') classPanel.render();
+    }
+    for (const b of views) b.addEventListener('click', () => showView(b.dataset.viewButton));
+    showView('all');
 
     askExact();
     drawHistograms();

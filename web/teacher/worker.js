@@ -2,10 +2,13 @@
 // after the stats module's script (createPerneStats) in one Blob.
 //
 // From the page:  {type: 'exact', id, start}                 start = {momotaro: [x, y], dog: [x, y]}
+//                 {type: 'distribution', id, start}
 //                 {type: 'batch', id, start, runs, seed, modes}  seed as decimal text; modes
 //                                                            to run, of 0 (both walk) and 1
 //                 {type: 'stop', id}
 // To the page:    {type: 'exact', id, modes: [both, dog]}
+//                 {type: 'distribution', id, modes: [Float64Array, Float64Array]}
+//                   (element k: the chance of k meetings in one run)
 //                 {type: 'progress', id, modes: [{mode, done, meetings, firstPeriods, summary}, ...]}
 //                   (meetings and firstPeriods hold only the runs since the last progress)
 //                 {type: 'finished', id, stopped}
@@ -33,6 +36,9 @@ function handle(message) {
     if (message.type === 'exact') {
         const modes = [0, 1].map((mode) => core.exact(mode, ...coordinates(message.start)));
         postMessage({ type: 'exact', id: message.id, modes });
+    } else if (message.type === 'distribution') {
+        const modes = [0, 1].map((mode) => core.distribution(mode, ...coordinates(message.start)));
+        postMessage({ type: 'distribution', id: message.id, modes }, modes.map((m) => m.buffer));
     } else if (message.type === 'batch') {
         startBatch(message);
     } else if (message.type === 'stop' && batch && batch.id === message.id) {

@@ -1,0 +1,170 @@
+// The class panel on the teacher's page: a known paste gives known numbers (runs, means,
+// exact means, standard errors and the words for them), histograms with the exact
+// distribution over the bars, points grouped, short runs apart, unreadable lines listed as
+// inert text, clear and undo, the CSV; and the batches' histograms carry the distribution too.
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { createRequire } from 'node:module';
+import { join } from 'node:path';
+import { buildDir, launch, withPage } from './browser.mjs';
+import { csvTables, download, openPage, perneStats } from './teacher-page.mjs';
+
+// The stats engine the page runs, loaded here on its own to work out what the panel must show.
+const engine = await createRequire(import.meta.url)(join(buildDir, 'web', 'teacher', 'perne-stats-core.js'))();
+const distribution = (mode, points) => Array.from(engine.distribution(mode, ...points));
+function expectedPanel(meetings, dist) {
+    const n = meetings.length;
+    const mean = meetings.reduce((a, b) => a + b, 0) / n;
+    const exactMean = dist.reduce((a, p, k) => a + k * p, 0);
+    const variance = dist.reduce((a, p, k) => a + k * k * p, 0) - exactMean ** 2;
+    return { n, mean, exactMean, z: (mean - exactMean) / Math.sqrt(variance / n) };
+}
+
+const BOTH = [9, 12, 7, 10, 8, 14, 6, 9, 11, 5, 10, 9, 13, 8, 7, 12, 9, 10, 6, 11];
+const DOG = [2, 3, 1, 2, 4, 2, 3, 1, 2, 3, 2, 1, 3, 2, 4, 2, 1, 3, 2, 2]; // far below 6.14
+const paste = [
+    'モード\t桃太郎x\t桃太郎y\t犬x\t犬y\tペルネ回数\t秒',
+    ...BOTH.map((m) => `２人が動くとき\t4\t4\t6\t4\t${m}\t180`),
+    ...DOG.map((m) => `１人が動くとき\t４\t４\t６\t４\t${m}\t１８０`),
+    '２人が動くとき\t4\t4\t6\t4\t3\t57',
+    '<img src=x onerror="window.pwned=1"><script>window.pwned=2</script>',
+    '=HYPERLINK("x")',
+    '１人が動くとき,0,0,10,10,2,180',
+    '１人が動くとき,0,0,10,10,1,180',
+].join('\n');
+
+// As a paste lands: the box's whole text at once, then one input event.
+const pasteInto = (page, text) => page.$eval('#class-paste', (box, t) => {
+    box.value = t;
+    box.dispatchEvent(new Event('input', { bubbles: true }));
+}, text);
+const panelNumbers = (page) => page.$$eval('#class-table tbody tr', (rows) => rows.map((r) => [...r.cells].slice(1).map((c) => c.textContent)));
+const barsOf = (page, id) => page.$$eval(`#${id} .bar`, (bars) => bars.map((b) => [Number(b.dataset.meetings), Number(b.dataset.runs)]));
+const dotsOf = (page, id) => page.$$eval(`#${id} circle.expected`, (c) => c.map((d) => Number(d.dataset.expected)));
+
+test('forty pasted lines: both modes against the exact distribution, in words', async () => {
+    const browser = await launch();
+    try {
+        const context = await browser.newContext({ viewport: { width: 1280, height: 800 }, acceptDownloads: true });
+        await withPage(context, 'teacher class panel', async (page) => {
+            const { requests, errors } = await openPage(context, page);
+            await page.click('[data-view-button="class"]');
+            await pasteInto(page, paste);
+            await page.waitForSelector('#class-panel[data-key="4,4,6,4"]');
+            await page.waitForFunction(() => document.getElementById('class-say-dog').dataset.z !== '');
+
+            const both = expectedPanel(BOTH, distribution(0, [4, 4, 6, 4]));
+            const dog = expectedPanel(DOG, distribution(1, [4, 4, 6, 4]));
+            const shown = (p) => [String(p.n), p.mean.toFixed(2), p.exactMean.toFixed(2)];
+            const rows = await panelNumbers(page);
+            assert.deepEqual(rows.slice(0, 3), [0, 1, 2].map((i) => [shown(both)[i], shown(dog)[i]]));
+            assert.equal(rows[3][1], `−${(dog.exactMean - dog.mean).toFixed(2)}（${Math.abs(dog.z).toFixed(1)} 倍）`);
+            assert.ok(Math.abs(Number(await page.getAttribute('#class-say-both', 'data-z')) - both.z) < 1e-3);
+            assert.ok(Math.abs(Number(await page.getAttribute('#class-say-dog', 'data-z')) - dog.z) < 1e-3);
+            assert.ok(Math.abs(both.z) < 1 && Math.abs(dog.z) > 3, 'the paste was made so');
+            assert.match(await page.textContent('#class-say-both'), /とても近い/);
+            assert.match(await page.textContent('#class-say-dog'), /ほとんど起きない/);
+            // The exact mean beside the class's is the one the page's own table shows.
+            const table = await page.$$eval('#exact-table tr[data-key="meanMeetings"] td', (c) => c.map((d) => Number(d.dataset.value)));
+            assert.ok(Math.abs(table[0] - both.exactMean) < 1e-9 && Math.abs(table[1] - dog.exactMean) < 1e-9);
+
+            // The histograms: the class's bars, and the distribution scaled to its runs.
+            const count = (list) => [...new Set(list)].sort((a, b) => a - b).map((k) => [k, list.filter((m) => m === k).length]);
+            assert.deepEqual(await barsOf(page, 'class-histogram-both'), count(BOTH));
+            assert.deepEqual(await barsOf(page, 'class-histogram-dog'), count(DOG));
+            const dots = await dotsOf(page, 'class-histogram-dog');
+            distribution(1, [4, 4, 6, 4]).slice(0, dots.length).forEach((p, k) =>
+                assert.ok(Math.abs(dots[k] - p * 20) < 0.01, `expected runs at ${k}`));
+            assert.match(await page.textContent('#class-histogram-dog'), /計算で求めた分布/);
+            const svg = await download(page, '[data-download="class-dog"][data-format="svg"]');
+            assert.match(svg.name, /^ペルネ_クラス_１人_桃太郎4-4_犬6-4\.svg$/);
+            assert.equal((svg.bytes.toString('utf8').match(/class="expected"/g) || []).length, dots.length);
+            assert.match(svg.bytes.toString('utf8'), /クラス　１人が動くとき　20 回/);
+
+            // Short runs apart, the other points a group of their own, garbage listed as text.
+            assert.match(await page.textContent('#class-short'), /２人 1 回・１人 0 回/);
+            assert.match(await page.textContent('#class-status'), /180 秒の実験 42 回.*短い実験 1 回.*2 通り.*読めない行が 2 行/);
+            assert.match(await page.textContent('#class-problems summary'), /: 43・44 行目/);
+            assert.equal(await page.evaluate(() => window.pwned), undefined);
+            assert.equal(await page.$$eval('#class-panel img, #class-panel script', (x) => x.length), 0);
+            assert.match(await page.textContent('#class-problems ol'), /^43 行目: .*<img src=x onerror=/);
+
+            await page.selectOption('#class-group', '0,0,10,10');
+            await page.waitForFunction(() => document.getElementById('class-table').rows[3].cells[2].textContent !== '計算中…');
+            const far = expectedPanel([2, 1], distribution(1, [0, 0, 10, 10]));
+            const native = csvTables(perneStats(['--momotaro', '0,0', '--dog', '10,10', '--runs', '1', '--csv', '-']))[0];
+            assert.ok(Math.abs(far.exactMean - Number(native[1].exact_mean)) < 1e-9, 'the engine agrees with perne-stats');
+            assert.deepEqual((await panelNumbers(page)).map((r) => r[1]), ['2', '1.50', far.exactMean.toFixed(2), `${far.mean > far.exactMean ? '+' : '−'}${Math.abs(far.mean - far.exactMean).toFixed(2)}（${Math.abs(far.z).toFixed(1)} 倍）`]);
+            assert.match(await page.textContent('#class-say-dog'), /まだ回数が少ない/);
+
+            // The CSV: every run, then the unreadable lines quoted and never a formula.
+            const csv = await download(page, '#class-csv');
+            const [runs, unreadable] = csvTables(csv.bytes.toString('utf8'));
+            assert.equal(runs.length, 43);
+            assert.deepEqual(runs[40], { line: '42', mode: 'both', momotaro_x: '4', momotaro_y: '4', dog_x: '6', dog_y: '4', meetings: '3', seconds: '57', full_run: '0' });
+            assert.deepEqual(unreadable.map((u) => u.line), ['43', '44']);
+            assert.match(csv.bytes.toString('utf8'), /\r\n44,"[^"]+","'=HYPERLINK\(""x""\)"\r\n$/);
+
+            // Clear, and undo the clear.
+            await page.click('#class-clear');
+            assert.equal(await page.inputValue('#class-paste'), '');
+            assert.match(await page.textContent('#class-status'), /まだ何も/);
+            assert.equal(await page.$$eval('#class-histogram-both .bar', (b) => b.length), 0);
+            await page.click('#class-clear');
+            assert.equal(await page.inputValue('#class-paste'), paste);
+            assert.deepEqual(requests, []);
+            assert.deepEqual(errors, []);
+        });
+    } finally {
+        await browser.close();
+    }
+});
+
+test('a column of counts at the page\'s points, and a paste beyond 10,000 lines', async () => {
+    const browser = await launch();
+    try {
+        const context = await browser.newContext({ viewport: { width: 1920, height: 1080 } });
+        await withPage(context, 'teacher class counts', async (page) => {
+            await openPage(context, page);
+            await page.fill('#dog-x', '９');
+            await page.click('[data-view-button="class"]');
+            await page.check('input[name="class-count-mode"][value="1"]');
+            await page.fill('#class-paste', 'ペルネ回数\n5\n７\n\n 3 ');
+            await page.waitForSelector('#class-panel[data-key="4,4,9,4"]');
+            assert.deepEqual((await panelNumbers(page)).slice(0, 2), [['0', '3'], ['—', '5.00']]);
+            assert.match(await page.textContent('#class-count-where'), /犬 \(9, 4\)/);
+
+            const many = Array.from({ length: 10050 }, (_, i) => String(i % 9)).join('\n');
+            await pasteInto(page, many);
+            assert.match(await page.textContent('#class-status'), /10000 行をこえた 50 行は読みませんでした/);
+            assert.equal((await panelNumbers(page))[0][1], '10000');
+        });
+    } finally {
+        await browser.close();
+    }
+});
+
+test('a batch\'s histograms carry the exact distribution scaled to their runs', async () => {
+    const browser = await launch();
+    try {
+        const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+        await withPage(context, 'teacher batch distribution', async (page) => {
+            await openPage(context, page);
+            await page.click('[data-view-button="batch"]');
+            await page.fill('#runs', '500');
+            await page.click('#start');
+            await page.waitForSelector('#start:not([disabled])');
+            await page.waitForSelector('#histogram-dog circle.expected');
+            for (const [id, mode] of [['histogram-both', 0], ['histogram-dog', 1]]) {
+                const dots = await dotsOf(page, id);
+                distribution(mode, [4, 4, 6, 4]).slice(0, dots.length).forEach((p, k) =>
+                    assert.ok(Math.abs(dots[k] - p * 500) < 0.01, `${id} at ${k}`));
+            }
+            const svg = (await download(page, '[data-download="both"][data-format="svg"]')).bytes.toString('utf8');
+            assert.match(svg, /class="expected"/);
+            assert.match(svg, /計算で求めた分布/);
+        });
+    } finally {
+        await browser.close();
+    }
+});
