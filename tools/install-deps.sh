@@ -42,6 +42,8 @@ test_packages=(
     bc
     emscripten
     chromium
+    firefox-esr
+    webkit2gtk-driver
     dpkg-dev
     file
     lintian

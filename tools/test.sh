@@ -9,7 +9,8 @@
 #  5. the Debian package, built with Debian's hardening flags and checked by lintian,
 #     desktop-file-validate and appstreamcli;
 #  6. the WebAssembly build (emscripten): the browser pages (tools/web.sh) and their tests in
-#     headless Chromium, then the engine tests and the typed-answer corpus under Node.
+#     Chromium, Firefox ESR and WebKitGTK (the engine tests start their own Xvfb for WebKit),
+#     then the engine tests and the typed-answer corpus under Node.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh test

@@ -1,5 +1,6 @@
 #include "form2.h"
 
+#include "accessiblenames.h"
 #include "colours.h"
 #include "cueplayer.h"
 #include "dialogs.h"
@@ -61,8 +62,8 @@ Form2::Form2(Services services, QWidget *parent)
         w->setGeometry(toPixels(c));
         tabOrder[c.tabIndex] = w;
     }
-    m_picture1->setAccessibleName(QStringLiteral("問題"));
-    m_picture2->setAccessibleName(QStringLiteral("シミュレーションの条件"));
+    m_picture1->setAccessibleName(QString::fromUtf8(kProblemAccessibleName));
+    m_picture2->setAccessibleName(QString::fromUtf8(kConditionsAccessibleName));
     QWidget *previous = nullptr;
     for (const auto &[index, w] : tabOrder) {
         if (previous)

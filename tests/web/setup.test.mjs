@@ -26,13 +26,15 @@ test('a two-walker run by keyboard: the suggested answers, then Space starts and
     assert.deepEqual(await labels(page), { Label1: '', Label2: '', Label3: '', Label4: '' });
     assert.deepEqual(await enabledButtons(page), ['Command1', 'Command2', 'Command3', 'Command6']);
 
-    // Tab goes round the enabled buttons in the design's tab order.
+    // The focus starts on the field; Tab goes round it and the enabled buttons in the
+    // design's tab order.
+    assert.equal(await focused(page), 'Picture1');
     const order = [];
-    for (let i = 0; i < 5; ++i) {
+    for (let i = 0; i < 6; ++i) {
       await page.keyboard.press('Tab');
       order.push(await focused(page));
     }
-    assert.deepEqual(order, ['Command1', 'Command2', 'Command3', 'Command6', 'Command1']);
+    assert.deepEqual(order, ['Command1', 'Command2', 'Command3', 'Command6', 'Picture1', 'Command1']);
     await page.keyboard.press('Tab');
 
     await page.keyboard.press('Enter');

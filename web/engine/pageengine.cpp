@@ -1,6 +1,7 @@
 // The engine as the page sees it: the run controller behind a small embind class whose
 // window, sound and clock are methods of a JavaScript object, and the two windows' design
 // tables handed over once at start-up so the page builds its controls from them.
+#include "accessiblenames.h"
 #include "design.h"
 #include "form1design.h"
 #include "form2design.h"
@@ -273,6 +274,16 @@ val designTables()
     texts.set("textColour", kTextColour);
     texts.set("printPoints", kPrintPointSize);
     d.set("problem", texts);
+
+    // What a screen reader says for the boxes that show no text of their own.
+    val names = val::object();
+    names.set("field", std::string(kFieldAccessibleName));
+    names.set("Picture3", std::string(kMomotaroName));
+    names.set("Picture2", std::string(kDogName));
+    names.set("problem", std::string(kProblemAccessibleName));
+    names.set("conditions", std::string(kConditionsAccessibleName));
+    d.set("accessibleNames", names);
+    d.set("runEndedText", std::string(kRunEndedAnnouncement));
     return d;
 }
 

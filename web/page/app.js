@@ -37,10 +37,6 @@ var Perne = window.Perne || (window.Perne = {});
                             `${(viewHeight - height * scale) / 2}px) scale(${scale})`;
   }
 
-  function enabledButtons(win) {
-    return [...win.client.querySelectorAll(':scope > button')].filter((b) => !b.disabled);
-  }
-
   // A focused button that goes disabled hands the focus on to the next one in tab order,
   // going round; never to Quit, so that a stray key cannot ask to end the program.
   function focusAfter(win, button) {
@@ -55,19 +51,27 @@ var Perne = window.Perne || (window.Perne = {});
     }
   }
 
-  // Tab and Shift+Tab go round the window's buttons, as in a desktop window.
-  function wrapTab(event, win, dialogs) {
-    if (event.key !== 'Tab' || dialogs.isOpen()) return;
-    const buttons = enabledButtons(win);
-    if (buttons.length === 0) return;
-    const at = buttons.indexOf(document.activeElement);
-    if (!event.shiftKey && at === buttons.length - 1) {
-      event.preventDefault();
-      buttons[0].focus();
-    } else if (event.shiftKey && at === 0) {
-      event.preventDefault();
-      buttons[buttons.length - 1].focus();
-    }
+  // The window's tab stops in their design order: the buttons that can be pressed and the
+  // boxes that take the focus.
+  function tabStops(win) {
+    return [...win.client.querySelectorAll('[data-tab]')].filter((e) => !e.disabled)
+      .sort((a, b) => Number(a.dataset.tab) - Number(b.dataset.tab));
+  }
+
+  // Tab and Shift+Tab go round the window's tab stops, as in a desktop window; an open box
+  // keeps the keys to itself, and the focus elsewhere on the page moves as the browser moves it.
+  function moveTab(event, win, dialogs) {
+    if (event.key !== 'Tab' || event.altKey || event.ctrlKey || event.metaKey || dialogs.isOpen())
+      return;
+    const from = document.activeElement;
+    if (from && from !== document.body && !win.element.contains(from)) return;
+    const stops = tabStops(win);
+    if (stops.length === 0) return;
+    event.preventDefault();
+    const at = stops.indexOf(document.activeElement);
+    const step = event.shiftKey ? -1 : 1;
+    const next = at < 0 ? (event.shiftKey ? stops.length - 1 : 0) : (at + step + stops.length) % stops.length;
+    stops[next].focus({ preventScroll: true });
   }
 
   function offerInstall() {
@@ -86,18 +90,13 @@ var Perne = window.Perne || (window.Perne = {});
   }
 
   async function start() {
-    let module;
-    try {
-      module = await createPerneEngine();
-    } catch (e) {
-      document.getElementById('failed').hidden = false;
-      throw e;
-    }
+    const module = await createPerneEngine();
     const design = module.designTables();
     const cues = Perne.createCues();
     const form1 = Perne.buildForm1(design);
     const form2 = Perne.buildForm2(design);
     const dialogs = Perne.createDialogs(() => [form1.element, form2.element]);
+    const announcer = Perne.createAnnouncer(document.getElementById('announcer'), design.runEndedText);
     const intervals = { Timer1: null, Timer2: null };
     let shown = null;
     let engine = null;
@@ -115,11 +114,13 @@ var Perne = window.Perne || (window.Perne = {});
       setCaption(name, text) {
         const label = form1.controls[name];
         if (label.textContent !== text) label.textContent = text;
+        announcer.caption(name, text);
       },
       setSpriteVisible(name, visible) { form1.controls[name].hidden = !visible; },
       moveSprite(name, x, y) {
-        // Sprites stand at the field's origin and move by their own compositor layer's
-        // offset: a step repaints nothing.
+        // Sprites stand at the field's origin and move by a transform, without a compositor
+        // layer of their own: in WebKit such a layer turns the scaled window's text into a
+        // bitmap drawn at design size, blurred.
         form1.controls[name].style.transform = `translate(${x}px, ${y}px)`;
       },
       setButtonEnabled(name, enabled) {
@@ -136,6 +137,7 @@ var Perne = window.Perne || (window.Perne = {});
       },
       // Enabling a running timer leaves it on its beat.
       setTimerEnabled(name, enabled) {
+        if (!ended) announcer.timer(name, enabled);
         if (!enabled) {
           clearInterval(intervals[name]);
           intervals[name] = null;
@@ -147,12 +149,20 @@ var Perne = window.Perne || (window.Perne = {});
       secondsSinceMidnight,
     });
 
+    // Each window keeps the control that had the focus when it was hidden and gives it the
+    // focus back when shown again; the problem window's focus starts on its problem box.
+    const focusIn = new Map([[form1, form1.controls.Picture1], [form2, form2.controls.Picture1]]);
+
     function show(win) {
+      if (shown && shown !== win && shown.element.contains(document.activeElement))
+        focusIn.set(shown, document.activeElement);
       for (const w of [form1, form2]) w.element.hidden = w !== win;
       shown = win;
       document.title = win.caption;
       fit();
       if (win === form2) activateForm2();
+      const target = win === form2 ? form2.controls.Picture1 : focusIn.get(win);
+      (target.disabled ? form1.controls.Picture1 : target).focus({ preventScroll: true });
     }
 
     // The problem window prints its texts afresh every time it is shown. The first empty
@@ -205,11 +215,13 @@ var Perne = window.Perne || (window.Perne = {});
         intervals[name] = null;
       }
       cues.silence();
+      announcer.silence();
       dialogs.dismiss();
       form1.element.hidden = true;
       form2.element.hidden = true;
       shown = null;
       document.getElementById('ended').hidden = false;
+      document.getElementById('again').focus({ preventScroll: true });
       document.title = design.quitTitle;
     }
 
@@ -226,7 +238,7 @@ var Perne = window.Perne || (window.Perne = {});
     on(form2.controls.Command2, () => { cues.play('pinpon.wav'); show(form1); });
     on(form2.close, quit);
     on(document.getElementById('again'), () => location.reload());
-    document.addEventListener('keydown', (event) => { if (shown) wrapTab(event, shown, dialogs); });
+    document.addEventListener('keydown', (event) => { if (shown) moveTab(event, shown, dialogs); });
     window.addEventListener('resize', fit);
     // A tab shown again catches up at once instead of at the next timer event, which a
     // browser may hold back for a minute; nothing depends on this event arriving.
@@ -246,6 +258,7 @@ var Perne = window.Perne || (window.Perne = {});
     document.body.dataset.ready = 'true';
   }
 
-  start();
+  // A page that cannot start says so; nothing is left as an unhandled rejection.
+  start().catch(() => { document.getElementById('failed').hidden = false; });
   offerInstall();
 })();

@@ -33,7 +33,9 @@ Perne.createCues = function () {
   if (context) {
     for (const [name, url] of Object.entries(sources)) {
       try {
-        context.decodeAudioData(bytesOf(url), (b) => { buffers[name] = b; }, () => {});
+        // Browsers that return a promise reject it as well as calling the error callback.
+        const decoding = context.decodeAudioData(bytesOf(url), (b) => { buffers[name] = b; }, () => {});
+        if (decoding && decoding.catch) decoding.catch(() => {});
       } catch (e) { /* undecodable: that cue stays silent */ }
     }
     // The first touch, click or key may unlock sound.

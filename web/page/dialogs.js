@@ -15,6 +15,24 @@ Perne.createDialogs = function (background) {
   const messageForm = messageBox.querySelector('form');
   let open = null; // { box, done, returnFocus }
 
+  // Each box's controls in their tab order: the input box as the platform's (the answer,
+  // OK, キャンセル), the question Yes then No.
+  const tabOrder = new Map([
+    [inputBox, [answer, inputBox.querySelector('.ok'), inputBox.querySelector('.cancel')]],
+    [messageBox, [messageBox.querySelector('.yes'), messageBox.querySelector('.no')]],
+  ]);
+
+  // Tab and Shift+Tab go round the open box: the focus stays in it until it is answered.
+  document.addEventListener('keydown', (event) => {
+    if (!open || event.key !== 'Tab' || event.altKey || event.ctrlKey || event.metaKey) return;
+    event.preventDefault();
+    const stops = tabOrder.get(open.box);
+    const at = stops.indexOf(document.activeElement);
+    const step = event.shiftKey ? -1 : 1;
+    const next = at < 0 ? 0 : (at + step + stops.length) % stops.length;
+    stops[next].focus({ preventScroll: true });
+  });
+
   function show(box, done) {
     open = { box, done, returnFocus: document.activeElement };
     for (const element of background()) element.inert = true;

@@ -39,10 +39,20 @@ var Perne = window.Perne || (window.Perne = {});
     for (const c of inTabOrder(form.controls)) {
       const element = button(c);
       element.dataset.name = c.name;
+      element.dataset.tab = c.tabIndex;
       place(element, c);
       w.client.append(element);
       controls[c.name] = element;
     }
+  }
+
+  // A picture box that takes the focus, as the field and the print boxes do in the window
+  // program: in the tab order at its design index, named for screen readers.
+  function focusable(element, c, name) {
+    element.tabIndex = 0;
+    element.dataset.tab = c.tabIndex;
+    element.setAttribute('role', 'group');
+    element.setAttribute('aria-label', name);
   }
 
   function frame(id, form) {
@@ -84,13 +94,14 @@ var Perne = window.Perne || (window.Perne = {});
       case 'pictureBox':
         element = document.createElement('div');
         element.className = 'field';
+        focusable(element, c, design.accessibleNames.field);
         containers[c.name] = element;
         break;
       case 'sprite':
         element = document.createElement('img');
         element.className = 'sprite';
         element.src = images[c.name];
-        element.alt = '';
+        element.alt = design.accessibleNames[c.name];
         element.draggable = false;
         break;
       case 'axisLabel':
@@ -143,6 +154,7 @@ var Perne = window.Perne || (window.Perne = {});
       element.className = 'printbox';
       element.dataset.name = c.name;
       element.style.background = design.colours.printBoxBackground;
+      focusable(element, c, design.accessibleNames[c.name === 'Picture1' ? 'problem' : 'conditions']);
       place(element, c);
       w.client.append(element);
       controls[c.name] = element;

@@ -226,7 +226,9 @@
         bar.firstElementChild.style.width = `${fraction * 100}%`;
         $('progress-text').textContent = `${Math.min(...done)} / ${batch.runs} 回`;
         const status = batch.running ? 'ためしています…' : batch.stopped ? '中止しました（終わった分を表示）' : '終わりました';
-        $('batch-info').textContent = `${where(batch.start)}　乱数の種 ${batch.seed}　${status}`;
+        // A polite live region: written only when it changes, so a finished batch is said once.
+        const info = `${where(batch.start)}　乱数の種 ${batch.seed}　${status}`;
+        if ($('batch-info').textContent !== info) $('batch-info').textContent = info;
         drawHistograms();
     }
 
@@ -257,12 +259,15 @@
         dog: () => [histogramSvg(1), `ペルネ_度数分布_１人_${place(batch ? batch.start : start)}`],
     };
     for (const button of document.querySelectorAll('[data-download]')) {
-        button.addEventListener('click', async () => {
+        button.addEventListener('click', () => {
             const [svg, name] = chartOf[button.dataset.download]();
+            const saveSvg = () => PerneResults.save(
+                new Blob(['<?xml version="1.0" encoding="UTF-8"?>\n', svg], { type: 'image/svg+xml' }), `${name}.svg`);
             if (button.dataset.format === 'svg')
-                PerneResults.save(new Blob(['<?xml version="1.0" encoding="UTF-8"?>\n', svg], { type: 'image/svg+xml' }), `${name}.svg`);
+                saveSvg();
             else
-                PerneResults.save(await PerneCharts.pngOf(svg), `${name}.png`);
+                // A browser that cannot draw the chart into a picture gets it as SVG instead.
+                PerneCharts.pngOf(svg).then((png) => PerneResults.save(png, `${name}.png`), saveSvg);
         });
     }
     $('download-csv').addEventListener('click', () => {
