@@ -7,11 +7,11 @@
 //
 //   bare_loop [runs per mode, default 10000] [seed, default 1]
 #include <bit>
-#include <cstring>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 
 namespace {
