@@ -12,7 +12,9 @@ namespace perne {
 // was given, and show() then puts that state on the window once. A late report of the time
 // so never replays the steps it missed, and however many meetings it found, one cue sounds.
 // Buttons and timers go to the window at once: they are the run's state, not its picture.
-class CatchUpView final : public Controls, public CueDevice
+// It offers the window's and the cue device's calls without deriving from them, so that in a
+// program the window's seams keep one implementation each and their calls can be made direct.
+class CatchUpView final
 {
 public:
     // Forgets what the last catch-up kept; `window` is where buttons and timers go.
@@ -21,13 +23,13 @@ public:
     // the last cue asked for.
     void show(CueDevice &cues);
 
-    bool wantsCaptions() const override { return m_window->wantsCaptions(); }
-    void setCaption(Label label, const std::string &text) override;
-    void setSpriteVisible(Sprite sprite, bool visible) override;
-    void moveSprite(Sprite sprite, Point p) override;
-    void setButtonEnabled(Button button, bool enabled) override;
-    void setTimerEnabled(Timer timer, bool enabled) override;
-    void PlayCue(std::string_view fileName) override;
+    bool wantsCaptions() const { return m_window->wantsCaptions(); }
+    void setCaption(Label label, const std::string &text);
+    void setSpriteVisible(Sprite sprite, bool visible);
+    void moveSprite(Sprite sprite, Point p);
+    void setButtonEnabled(Button button, bool enabled);
+    void setTimerEnabled(Timer timer, bool enabled);
+    void PlayCue(std::string_view fileName);
 
 private:
     Controls *m_window = nullptr;

@@ -173,15 +173,17 @@ long long RunController::runThrough(long long period)
     const bool once = period - first > 1;
     if (once)
         m_catchUp.begin(m_controls);
-    Controls &view = once ? static_cast<Controls &>(m_catchUp) : m_controls;
-    CueDevice &cues = once ? static_cast<CueDevice &>(m_catchUp) : m_cues;
     while (m_period < period && running()) {
         ++m_period;
         const Moment moment{scheduledElapsed(m_period), scheduledReading(m_startTime, m_period)};
-        if (m_timerOn[0])
-            tick(Who::Dog, moment, view, cues);
-        if (m_timerOn[1])
-            tick(Who::Momotaro, moment, view, cues);
+        for (const Who who : {Who::Dog, Who::Momotaro}) {
+            if (!m_timerOn[who == Who::Dog ? 0 : 1])
+                continue;
+            if (once)
+                tick(who, moment, m_catchUp, m_catchUp);
+            else
+                tick(who, moment, m_controls, m_cues);
+        }
     }
     if (once)
         m_catchUp.show(m_cues);
@@ -198,7 +200,8 @@ long long RunController::runThrough(long long period)
 //     run state);
 //  6. walking: step, move the sprite, write the coordinates, test for a meeting;
 //     meeting pending: reset both walkers with the meeting cue, moving nothing on screen.
-void RunController::tick(Who who, const Moment &moment, Controls &view, CueDevice &cues)
+template <typename View, typename Cues>
+void RunController::tick(Who who, const Moment &moment, View &view, Cues &cues)
 {
     const bool dog = who == Who::Dog;
     float &tickClock = dog ? m_dogTickClock : m_momotaroTickClock;

@@ -101,7 +101,9 @@ private:
         double elapsed;
         float reading;
     };
-    void tick(Who who, const Moment &moment, Controls &view, CueDevice &cues);
+    // View and Cues: the window's seams, or the catch-up view that stands for both.
+    template <typename View, typename Cues>
+    void tick(Who who, const Moment &moment, View &view, Cues &cues);
 
     Controls &m_controls;
     Prompter &m_prompter;
