@@ -114,14 +114,18 @@ test('refused clipboard: the line is shown selected; keyboard and touch reach th
     assert.equal(await page.textContent('#resultNote'), 'コピーしてください');
     await page.screenshot({ path: join(buildDir, 'result-line-refused.png') });
 
-    // Tab goes from the window's last button (問題へ) to the control and round to the first.
+    // Tab goes from the window's last button (問題へ) to the control and round to the first
+    // stop, the field; from the line shown for copying by hand it goes on as from the control.
     await control(page, 'Command6').focus();
     await page.keyboard.press('Tab');
     assert.equal(await page.evaluate(() => document.activeElement.id), 'copyResult');
     await page.keyboard.press('Tab');
-    assert.equal(await focused(page), 'Command1');
+    assert.equal(await focused(page), 'Picture1');
     await page.keyboard.press('Shift+Tab');
     assert.equal(await page.evaluate(() => document.activeElement.id), 'copyResult');
+    await page.keyboard.press('Shift+Tab');
+    assert.equal(await focused(page), 'Command6');
+    await page.keyboard.press('Tab');
     await page.keyboard.press('Enter');
     assert.equal(await page.evaluate(() => document.activeElement.id), 'resultLine');
   });

@@ -80,8 +80,11 @@ inEveryEngine((browser, engine) => {
       await waitFor(page, () => window.__said.length > 0);
       assert.deepEqual(await said(page), [`実験が終わりました　${stopped.labels.Label3}`], 'Stop ends the run');
 
-      // From the field, Shift+Tab goes round to 問題へ, the last stop.
+      // From the field, Shift+Tab goes round to the last stop: after a run, the control that
+      // copies its result, and before it 問題へ.
       await page.evaluate(() => document.querySelector('#Form1 .field').focus());
+      await page.press('Shift+Tab');
+      assert.equal((await studentState(page)).focus, ' copyResult');
       await page.press('Shift+Tab');
       assert.equal((await studentState(page)).focus, 'Form1 Command6');
       await page.press('Enter');

@@ -58,17 +58,20 @@ var Perne = window.Perne || (window.Perne = {});
       .sort((a, b) => Number(a.dataset.tab) - Number(b.dataset.tab));
   }
 
-  // Tab and Shift+Tab go round the window's tab stops, as in a desktop window; an open box
-  // keeps the keys to itself, and the focus elsewhere on the page moves as the browser moves it.
-  function moveTab(event, win, dialogs) {
+  // Tab and Shift+Tab go round the window's tab stops, as in a desktop window, then the
+  // controls beside it (`extra`, with the element that stands for each); an open box keeps
+  // the keys to itself, and the focus elsewhere on the page moves as the browser moves it.
+  function moveTab(event, win, dialogs, extra) {
     if (event.key !== 'Tab' || event.altKey || event.ctrlKey || event.metaKey || dialogs.isOpen())
       return;
-    const from = document.activeElement;
-    if (from && from !== document.body && !win.element.contains(from)) return;
+    const from = extra.owner(document.activeElement) ?? document.activeElement;
+    if (from && from !== document.body && !win.element.contains(from) && from !== extra.stop)
+      return;
     const stops = tabStops(win);
+    if (extra.stop) stops.push(extra.stop);
     if (stops.length === 0) return;
     event.preventDefault();
-    const at = stops.indexOf(document.activeElement);
+    const at = stops.indexOf(from);
     const step = event.shiftKey ? -1 : 1;
     const next = at < 0 ? (event.shiftKey ? stops.length - 1 : 0) : (at + step + stops.length) % stops.length;
     stops[next].focus({ preventScroll: true });
@@ -241,7 +244,12 @@ var Perne = window.Perne || (window.Perne = {});
     on(form2.controls.Command2, () => { cues.play('pinpon.wav'); show(form1); });
     on(form2.close, quit);
     on(document.getElementById('again'), () => location.reload());
-    document.addEventListener('keydown', (event) => { if (shown) moveTab(event, shown, dialogs); });
+    document.addEventListener('keydown', (event) => {
+      if (!shown) return;
+      const stop = shown === form1 ? result.tabStop() : null;
+      const owner = (element) => (stop && result.ownsFocus(element) ? stop : null);
+      moveTab(event, shown, dialogs, { stop, owner });
+    });
     window.addEventListener('resize', fit);
     // A tab shown again catches up at once instead of at the next timer event, which a
     // browser may hold back for a minute; nothing depends on this event arriving.

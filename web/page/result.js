@@ -133,17 +133,12 @@ var Perne = window.Perne || (window.Perne = {});
       }
     }
 
-    // Tab goes round the window's buttons and then this control, as if it were one more.
-    document.addEventListener('keydown', (event) => {
-      if (event.key !== 'Tab' || box.hidden || modalOpen()) return;
-      const stops = [...client.querySelectorAll(':scope > button')].filter((b) => !b.disabled);
-      stops.push(button);
-      const at = stops.indexOf(document.activeElement === line ? button : document.activeElement);
-      if (at < 0) return;
-      event.preventDefault();
-      event.stopImmediatePropagation();
-      stops[(at + (event.shiftKey ? stops.length - 1 : 1)) % stops.length].focus();
-    }, true);
+    // The window's Tab order takes this control as its last stop while it is shown; the line
+    // shown for copying by hand stands in the button's place.
+    function tabStop() {
+      return box.hidden || modalOpen() ? null : button;
+    }
+    const ownsFocus = (element) => !box.hidden && (element === button || element === line);
 
     new MutationObserver(refresh).observe(stage, { subtree: true, attributes: true, attributeFilter: ['hidden'] });
     window.addEventListener('resize', () => requestAnimationFrame(place));
@@ -156,6 +151,6 @@ var Perne = window.Perne || (window.Perne = {});
       pending = true;
       queueMicrotask(() => { pending = false; refresh(); });
     }
-    return { refresh, refreshSoon, place };
+    return { refresh, refreshSoon, place, tabStop, ownsFocus };
   };
 })();
