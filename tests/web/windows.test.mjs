@@ -1,10 +1,10 @@
 // The two windows as a student sees them: the problem window's printed texts, going there
-// and back with the run's results kept, the quit question, and the window filling the
-// screen of every kind of school device.
+// and back with the run's results kept, and the window filling the screen of every kind of
+// school device. (The quit question: student-engines.test.mjs.)
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 import { launch, withPage } from './browser.mjs';
-import { control, dialogState, enabledButtons, labels, open, spriteBox, ticks } from './student.mjs';
+import { control, enabledButtons, labels, open, spriteBox } from './student.mjs';
 
 let browser;
 before(async () => { browser = await launch(); });
@@ -71,46 +71,6 @@ test('the problem window prints its texts on every showing; going back keeps the
       assert.deepEqual(await printed(page, 'Picture2'), conditions(16));
       await control(page, 'Command2').click();
     }
-  });
-  await context.close();
-});
-
-test('Quit asks first: No leaves the run going, Yes stops it and the page can start again', async () => {
-  const context = await browser.newContext({ viewport: { width: 1366, height: 768 } });
-  await withPage(context, 'quit', async (page) => {
-    await open(page, { clock: true });
-    await control(page, 'Command2').click();
-    for (let i = 0; i < 4; ++i) await page.keyboard.press('Enter');
-    await control(page, 'Command5').click();
-    await page.clock.runFor(1_000);
-
-    await control(page, 'Command1').click();
-    const question = { id: 'messageBox', title: 'ペルネ実験', text: '終了していいですか？',
-                       value: undefined, selected: undefined, focus: 'yes' };
-    assert.deepEqual(await dialogState(page), question);
-    // The run goes on behind the question.
-    await page.clock.runFor(1_000);
-    assert.deepEqual(await ticks(page), { Timer1: 10, Timer2: 10 });
-    await page.locator('#messageBox .no').click();
-    assert.equal(await dialogState(page), null);
-    assert.deepEqual(await enabledButtons(page), ['Command1', 'Command4']);
-    await page.clock.runFor(1_000);
-    assert.equal((await labels(page)).Label4, ' 3 / 180 秒');
-
-    // The title bar's close button asks the same; Enter answers Yes.
-    await page.locator('#Form1 .close').click();
-    assert.deepEqual(await dialogState(page), question);
-    await page.keyboard.press('Enter');
-    assert.equal(await page.locator('#ended').isVisible(), true);
-    assert.equal(await page.locator('#ended p').textContent(), '終了しました');
-    assert.equal(await page.locator('.window:visible').count(), 0);
-    await page.clock.runFor(5_000);
-    assert.deepEqual(await ticks(page), { Timer1: 15, Timer2: 15 });
-
-    await page.locator('#again').click();
-    await page.waitForSelector('body[data-ready]');
-    assert.equal(await page.locator('#Form1').isVisible(), true);
-    assert.deepEqual(await labels(page), { Label1: '', Label2: '', Label3: '', Label4: '' });
   });
   await context.close();
 });
