@@ -1,7 +1,8 @@
 // The class panel on the teacher's page: a known paste gives known numbers (runs, means,
 // exact means, standard errors and the words for them), histograms with the exact
 // distribution over the bars, points grouped, short runs apart, unreadable lines listed as
-// inert text, clear and undo, the CSV; and the batches' histograms carry the distribution too.
+// inert text, clear and undo, the CSV. (A batch's histograms against the distribution:
+// teacher-batch.test.mjs.)
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { createRequire } from 'node:module';
@@ -138,31 +139,6 @@ test('a column of counts at the page\'s points, and a paste beyond 10,000 lines'
             await pasteInto(page, many);
             assert.match(await page.textContent('#class-status'), /10000 行をこえた 50 行は読みませんでした/);
             assert.equal((await panelNumbers(page))[0][1], '10000');
-        });
-    } finally {
-        await browser.close();
-    }
-});
-
-test('a batch\'s histograms carry the exact distribution scaled to their runs', async () => {
-    const browser = await launch();
-    try {
-        const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
-        await withPage(context, 'teacher batch distribution', async (page) => {
-            await openPage(context, page);
-            await page.click('[data-view-button="batch"]');
-            await page.fill('#runs', '500');
-            await page.click('#start');
-            await page.waitForSelector('#start:not([disabled])');
-            await page.waitForSelector('#histogram-dog circle.expected');
-            for (const [id, mode] of [['histogram-both', 0], ['histogram-dog', 1]]) {
-                const dots = await dotsOf(page, id);
-                distribution(mode, [4, 4, 6, 4]).slice(0, dots.length).forEach((p, k) =>
-                    assert.ok(Math.abs(dots[k] - p * 500) < 0.01, `${id} at ${k}`));
-            }
-            const svg = (await download(page, '[data-download="both"][data-format="svg"]')).bytes.toString('utf8');
-            assert.match(svg, /class="expected"/);
-            assert.match(svg, /計算で求めた分布/);
         });
     } finally {
         await browser.close();
