@@ -1,10 +1,10 @@
-// The two windows as a student sees them: the problem window's printed texts, going there
-// and back with the run's results kept, and the window filling the screen of every kind of
-// school device. (The quit question: student-engines.test.mjs.)
+// The two windows as a student sees them: a run stopped, the problem window's printed texts,
+// going there and back with the run's results kept, and the window filling the screen of
+// every kind of school device. (The quit question: student-engines.test.mjs.)
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 import { launch, withPage } from './browser.mjs';
-import { control, enabledButtons, labels, open, spriteBox } from './student.mjs';
+import { control, enabledButtons, labels, open, spriteBox, ticks } from './student.mjs';
 
 let browser;
 before(async () => { browser = await launch(); });
@@ -23,18 +23,28 @@ async function printed(page, box) {
 // Lines of 16 pixels (12 points) below a first empty line of the given height.
 const rows = (first, lines, colours) => lines.map((text, i) => [text, colours(i), '16px', first + 16 * (i + 1)]);
 
-test('the problem window prints its texts on every showing; going back keeps the run', async () => {
+test('Stop freezes the run; the problem window prints its texts on every showing; going back keeps the run', async () => {
   const context = await browser.newContext({ viewport: { width: 1920, height: 1080 } });
   await withPage(context, 'problem window', async (page) => {
     await open(page, { clock: true });
     const design = await page.evaluate(() => window.Perne.engine.designTables().problem);
     await control(page, 'Command2').click();
     for (let i = 0; i < 4; ++i) await page.keyboard.press('Enter');
+    const field = async () => ({ labels: await labels(page), dog: await spriteBox(page, 'Picture2'),
+                                 momotaro: await spriteBox(page, 'Picture3'), ticks: await ticks(page) });
+    const setUp = await field();
     await control(page, 'Command5').click();
     await page.clock.runFor(30_000);
+    const running = await field();
+    assert.deepEqual([running.ticks, running.labels.Label4], [{ Timer1: 150, Timer2: 150 }, ' 30 / 180 秒']);
+    // Both walkers walk in this mode.
+    assert.notDeepEqual([running.dog, running.momotaro], [setUp.dog, setUp.momotaro]);
+    // Stop freezes the field, and a stopped run cannot be resumed.
     await control(page, 'Command4').click();
-    const run = { labels: await labels(page), dog: await spriteBox(page, 'Picture2'),
-                  momotaro: await spriteBox(page, 'Picture3') };
+    const run = await field();
+    assert.deepEqual(await enabledButtons(page), ['Command1', 'Command2', 'Command3', 'Command6']);
+    await page.clock.runFor(5_000);
+    assert.deepEqual(await field(), run);
 
     const problem = (first) => [
       ['　　　　　　　第４回日本数学コンクール問題(1993年8月22日)', red, '16px', first],
@@ -60,8 +70,7 @@ test('the problem window prints its texts on every showing; going back keeps the
 
     await control(page, 'Command2').click();
     assert.equal(await page.title(), '【ペルネ実験】');
-    assert.deepEqual({ labels: await labels(page), dog: await spriteBox(page, 'Picture2'),
-                       momotaro: await spriteBox(page, 'Picture3') }, run);
+    assert.deepEqual(await field(), run);
     assert.deepEqual(await enabledButtons(page), ['Command1', 'Command2', 'Command3', 'Command6']);
 
     for (let i = 0; i < 2; ++i) {
