@@ -1,6 +1,7 @@
 // The two windows as a student sees them: a run stopped, the problem window's printed texts,
-// going there and back with the run's results kept, and the window filling the screen of
-// every kind of school device. (The quit question: student-engines.test.mjs.)
+// going there and back with the run's results kept, a reload in the middle of a run, and the
+// window filling the screen of every kind of school device. (The quit question and a whole
+// run ending by itself: student-engines.test.mjs.)
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 import { launch, withPage } from './browser.mjs';
@@ -79,6 +80,26 @@ test('Stop freezes the run; the problem window prints its texts on every showing
       assert.deepEqual(await printed(page, 'Picture2'), conditions(16));
       await control(page, 'Command2').click();
     }
+  });
+  await context.close();
+});
+
+test('a reload in the middle of a run leaves a working page', async () => {
+  const context = await browser.newContext({ viewport: { width: 1366, height: 768 } });
+  await withPage(context, 'reload', async (page) => {
+    await open(page, { clock: true });
+    await control(page, 'Command3').click();
+    for (let i = 0; i < 4; ++i) await page.keyboard.press('Enter');
+    await control(page, 'Command5').click();
+    await page.clock.runFor(3_000);
+    await page.reload();
+    await page.waitForSelector('body[data-ready]');
+    assert.deepEqual(await labels(page), { Label1: '', Label2: '', Label3: '', Label4: '' });
+    await control(page, 'Command2').click();
+    for (let i = 0; i < 4; ++i) await page.keyboard.press('Enter');
+    await control(page, 'Command5').click();
+    await page.clock.runFor(1_000);
+    assert.equal((await labels(page)).Label4, ' 1 / 180 秒');
   });
   await context.close();
 });
