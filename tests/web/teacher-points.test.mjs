@@ -8,30 +8,13 @@ import { mkdtempSync, readFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { launch, withPage } from './browser.mjs';
-import { csvTables, figureCentre, key, latticePoint, openPage, perneStats, waitForPoints } from './teacher-page.mjs';
-
-// Table row on the page, column of perne-stats' CSV, and the decimals of perne-stats' table.
-const FIELDS = [
-    ['meanMeetings', 'exact_mean', 4],
-    ['meetingProbability', 'exact_p_meet', 6],
-    ['firstMeetingSeconds', 'exact_first_meeting_s', 3],
-    ['meanMoves', 'exact_moves', 3],
-    ['meetingsPer100Moves', 'exact_meetings_per_100_moves', 4],
-];
+import {
+    assertShownAsPerneStats, csvTables, figureCentre, latticePoint, openPage, perneStats, readExactTable, waitForPoints,
+} from './teacher-page.mjs';
 
 async function assertExactAsPerneStats(page, m, d) {
     await waitForPoints(page, m, d);
-    const [summary] = csvTables(perneStats(['--runs', '0', '--csv', '-', '--momotaro', m.join(','), '--dog', d.join(',')]));
-    for (const [row, column, decimals] of FIELDS) {
-        const cells = await page.$$eval(`#exact-table tr[data-key="${row}"] td`,
-            (tds) => tds.map((td) => ({ text: td.textContent, value: td.dataset.value })));
-        summary.forEach((native, mode) => {
-            const want = Number(native[column]);
-            const got = Number(cells[mode].value);
-            assert.ok(Math.abs(got - want) <= 1e-12 * Math.abs(want), `${key(m, d)} ${column} ${native.mode}: ${got} vs ${want}`);
-            assert.equal(cells[mode].text, want.toFixed(decimals), `${key(m, d)} ${column} as shown`);
-        });
-    }
+    assertShownAsPerneStats(await page.evaluate(readExactTable), m, d);
 }
 
 async function assertFigureOn(page, who, p, { fields = true } = {}) {
