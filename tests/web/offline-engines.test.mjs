@@ -25,6 +25,9 @@ inEveryEngine((browser, engine) => {
         });
         assert.deepEqual(kept, ['/icons/perne-192.png', '/icons/perne-512.png', '/perne-stats.html',
                                 '/perne-stats.webmanifest', '/perne.html', '/perne.webmanifest']);
+        const manifest = await page.evaluate(async () => (await fetch(document.querySelector('link[rel=manifest]').href)).json());
+        assert.equal(manifest.name, 'ペルネ実験');
+        assert.deepEqual(manifest.icons.map((i) => i.sizes), ['192x192', '512x512']);
 
         await server.close();
         closed = true;

@@ -53,10 +53,16 @@ inEveryEngine((browser, engine) => {
       await listen(page);
       await page.press('Enter');
       assert.equal((await studentState(page)).focus, 'Form1 Command4');
-      await runFor(page, 181_000);
+      await runFor(page, 179_999);
+      state = await studentState(page);
+      assert.deepEqual([state.ticks, state.enabled], [{ Timer1: 899, Timer2: 899 }, ['Command1', 'Command4']]);
+      await runFor(page, 1_000);
       state = await studentState(page);
       assert.deepEqual(state.ticks, { Timer1: 901, Timer2: 901 });
       assert.equal(state.labels.Label4, ' 180 / 180 秒');
+      // The run ended by itself: ten seconds on, nothing moves.
+      await runFor(page, 10_000);
+      assert.deepEqual(await studentState(page), state);
       const meetings = Number(state.labels.Label3.match(/^ペルネ回数＝ (\d+)$/)[1]);
       assert.ok(meetings > 0, 'this start meets within 180 seconds');
       const counts = Array.from({ length: meetings }, (_, i) => `ペルネ回数＝ ${i + 1}`);
@@ -118,6 +124,7 @@ inEveryEngine((browser, engine) => {
       await page.press('Enter');
       let state = await studentState(page);
       assert.deepEqual([state.box, state.focus], [{ id: 'messageBox', title: 'ペルネ実験', value: null }, 'messageBox yes']);
+      assert.equal(await page.evaluate(() => document.querySelector('#messageBox .message').textContent), '終了していいですか？');
       await page.press('Tab');
       await page.press('Tab');
       assert.equal((await studentState(page)).focus, 'messageBox yes', 'the focus stays in the question');
@@ -127,19 +134,24 @@ inEveryEngine((browser, engine) => {
       state = await studentState(page);
       assert.deepEqual([state.box, state.enabled], [null, ['Command1', 'Command4']]);
       assert.equal(state.focus, 'Form1 Command1', 'the focus goes back where it was');
+      await runFor(page, 1_000);
+      assert.equal((await studentState(page)).labels.Label4, ' 3 / 180 秒', 'No leaves the run going');
 
+      // The title bar's close button asks the same; Enter answers Yes.
       await page.click('#Form1 .close');
+      assert.deepEqual((await studentState(page)).box, { id: 'messageBox', title: 'ペルネ実験', value: null });
       await page.press('Enter');
       state = await studentState(page);
       assert.deepEqual([state.window, state.focus], [null, 'ended again']);
       assert.equal(await page.evaluate(() => document.querySelector('#ended p').textContent), '終了しました');
       await runFor(page, 5_000);
-      assert.deepEqual((await studentState(page)).ticks, { Timer1: 10, Timer2: 10 });
+      assert.deepEqual((await studentState(page)).ticks, { Timer1: 15, Timer2: 15 });
       assert.equal(state.said, '', 'quitting says nothing');
       await page.click('#again');
       await waitFor(page, () => document.body.dataset.ready === 'true' && !document.querySelector('#Form1').hidden);
       state = await studentState(page);
       assert.deepEqual([state.window, state.focus, state.errors], ['Form1', 'Form1 Picture1', []]);
+      assert.deepEqual(state.labels, { Label1: '', Label2: '', Label3: '', Label4: '' });
     });
   });
 

@@ -1,7 +1,8 @@
 // The class panel on the teacher's page: a known paste gives known numbers (runs, means,
 // exact means, standard errors and the words for them), histograms with the exact
 // distribution over the bars, points grouped, short runs apart, unreadable lines listed as
-// inert text, clear and undo, the CSV; and the batches' histograms carry the distribution too.
+// inert text, clear and undo, the CSV, a column of counts and a paste too long. (A batch's
+// histograms against the distribution: teacher-batch.test.mjs.)
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { createRequire } from 'node:module';
@@ -42,7 +43,7 @@ const panelNumbers = (page) => page.$$eval('#class-table tbody tr', (rows) => ro
 const barsOf = (page, id) => page.$$eval(`#${id} .bar`, (bars) => bars.map((b) => [Number(b.dataset.meetings), Number(b.dataset.runs)]));
 const dotsOf = (page, id) => page.$$eval(`#${id} circle.expected`, (c) => c.map((d) => Number(d.dataset.expected)));
 
-test('forty pasted lines: both modes against the exact distribution, in words', async () => {
+test('forty pasted lines against the exact distribution, in words; then a column of counts and too many lines', async () => {
     const browser = await launch();
     try {
         const context = await browser.newContext({ viewport: { width: 1280, height: 800 }, acceptDownloads: true });
@@ -112,20 +113,9 @@ test('forty pasted lines: both modes against the exact distribution, in words', 
             assert.equal(await page.$$eval('#class-histogram-both .bar', (b) => b.length), 0);
             await page.click('#class-clear');
             assert.equal(await page.inputValue('#class-paste'), paste);
-            assert.deepEqual(requests, []);
-            assert.deepEqual(errors, []);
-        });
-    } finally {
-        await browser.close();
-    }
-});
 
-test('a column of counts at the page\'s points, and a paste beyond 10,000 lines', async () => {
-    const browser = await launch();
-    try {
-        const context = await browser.newContext({ viewport: { width: 1920, height: 1080 } });
-        await withPage(context, 'teacher class counts', async (page) => {
-            await openPage(context, page);
+            // A column of counts, read at the page's points, and a paste beyond 10,000 lines.
+            await page.click('[data-view-button="points"]');
             await page.fill('#dog-x', '９');
             await page.click('[data-view-button="class"]');
             await page.check('input[name="class-count-mode"][value="1"]');
@@ -133,36 +123,11 @@ test('a column of counts at the page\'s points, and a paste beyond 10,000 lines'
             await page.waitForSelector('#class-panel[data-key="4,4,9,4"]');
             assert.deepEqual((await panelNumbers(page)).slice(0, 2), [['0', '3'], ['—', '5.00']]);
             assert.match(await page.textContent('#class-count-where'), /犬 \(9, 4\)/);
-
-            const many = Array.from({ length: 10050 }, (_, i) => String(i % 9)).join('\n');
-            await pasteInto(page, many);
+            await pasteInto(page, Array.from({ length: 10050 }, (_, i) => String(i % 9)).join('\n'));
             assert.match(await page.textContent('#class-status'), /10000 行をこえた 50 行は読みませんでした/);
             assert.equal((await panelNumbers(page))[0][1], '10000');
-        });
-    } finally {
-        await browser.close();
-    }
-});
-
-test('a batch\'s histograms carry the exact distribution scaled to their runs', async () => {
-    const browser = await launch();
-    try {
-        const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
-        await withPage(context, 'teacher batch distribution', async (page) => {
-            await openPage(context, page);
-            await page.click('[data-view-button="batch"]');
-            await page.fill('#runs', '500');
-            await page.click('#start');
-            await page.waitForSelector('#start:not([disabled])');
-            await page.waitForSelector('#histogram-dog circle.expected');
-            for (const [id, mode] of [['histogram-both', 0], ['histogram-dog', 1]]) {
-                const dots = await dotsOf(page, id);
-                distribution(mode, [4, 4, 6, 4]).slice(0, dots.length).forEach((p, k) =>
-                    assert.ok(Math.abs(dots[k] - p * 500) < 0.01, `${id} at ${k}`));
-            }
-            const svg = (await download(page, '[data-download="both"][data-format="svg"]')).bytes.toString('utf8');
-            assert.match(svg, /class="expected"/);
-            assert.match(svg, /計算で求めた分布/);
+            assert.deepEqual(requests, []);
+            assert.deepEqual(errors, []);
         });
     } finally {
         await browser.close();

@@ -5,15 +5,7 @@ import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import { inEveryEngine, waitFor, withEnginePage } from './engines/index.mjs';
 import { fileUrl } from './engines/pages.mjs';
-import { csvTables, key, perneStats } from './teacher-page.mjs';
-
-const FIELDS = [
-  ['meanMeetings', 'exact_mean', 4],
-  ['meetingProbability', 'exact_p_meet', 6],
-  ['firstMeetingSeconds', 'exact_first_meeting_s', 3],
-  ['meanMoves', 'exact_moves', 3],
-  ['meetingsPer100Moves', 'exact_meetings_per_100_moves', 4],
-];
+import { assertShownAsPerneStats, csvTables, key, perneStats, readExactTable } from './teacher-page.mjs';
 
 async function openTeacher(page) {
   await page.goto(fileUrl('perne-stats.html'));
@@ -29,17 +21,7 @@ async function typeInto(page, selector, text) {
 
 async function assertExactAsPerneStats(page, m, d) {
   await waitFor(page, (k) => !!document.querySelector(`#exact-table[data-key="${k}"]:not(.pending)`), [key(m, d)]);
-  const [summary] = csvTables(perneStats(['--runs', '0', '--csv', '-', '--momotaro', m.join(','), '--dog', d.join(',')]));
-  const shown = await page.evaluate(() => Object.fromEntries([...document.querySelectorAll('#exact-table tr[data-key]')]
-    .map((tr) => [tr.dataset.key, [...tr.querySelectorAll('td')].map((td) => [td.textContent, td.dataset.value])])));
-  for (const [row, column, decimals] of FIELDS) {
-    summary.forEach((native, mode) => {
-      const want = Number(native[column]);
-      const [text, value] = shown[row][mode];
-      assert.ok(Math.abs(Number(value) - want) <= 1e-12 * Math.abs(want), `${key(m, d)} ${column} ${native.mode}: ${value} vs ${want}`);
-      assert.equal(text, want.toFixed(decimals), `${key(m, d)} ${column} as shown`);
-    });
-  }
+  assertShownAsPerneStats(await page.evaluate(readExactTable), m, d);
 }
 
 // The centre of a figure, and of a lattice point, in viewport pixels.

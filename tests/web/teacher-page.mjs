@@ -1,5 +1,6 @@
 // What the teacher's page tests share: the page opened from its file with the network cut,
 // perne-stats run for the same points, the CSV tables, and downloads caught as bytes.
+import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { readFile } from 'node:fs/promises';
 import { dirname, join, resolve } from 'node:path';
@@ -26,6 +27,31 @@ export function csvTables(text) {
 }
 
 export const key = (m, d) => `${m[0]},${m[1]},${d[0]},${d[1]}`;
+
+// The exact-value table as shown ({ row: [[text, value] per mode] }) against perne-stats for
+// the same points: each value to 1e-12 of it, and shown to perne-stats' decimals.
+const FIELDS = [
+    ['meanMeetings', 'exact_mean', 4],
+    ['meetingProbability', 'exact_p_meet', 6],
+    ['firstMeetingSeconds', 'exact_first_meeting_s', 3],
+    ['meanMoves', 'exact_moves', 3],
+    ['meetingsPer100Moves', 'exact_meetings_per_100_moves', 4],
+];
+export function assertShownAsPerneStats(shown, m, d) {
+    const [summary] = csvTables(perneStats(['--runs', '0', '--csv', '-', '--momotaro', m.join(','), '--dog', d.join(',')]));
+    for (const [row, column, decimals] of FIELDS) {
+        summary.forEach((native, mode) => {
+            const want = Number(native[column]);
+            const [text, value] = shown[row][mode];
+            assert.ok(Math.abs(Number(value) - want) <= 1e-12 * Math.abs(want), `${key(m, d)} ${column} ${native.mode}: ${value} vs ${want}`);
+            assert.equal(text, want.toFixed(decimals), `${key(m, d)} ${column} as shown`);
+        });
+    }
+}
+
+// The exact-value table, read in the page (any engine).
+export const readExactTable = () => Object.fromEntries([...document.querySelectorAll('#exact-table tr[data-key]')]
+    .map((tr) => [tr.dataset.key, [...tr.querySelectorAll('td')].map((td) => [td.textContent, td.dataset.value])]));
 
 // The page from its file, with every http(s) request refused and remembered.
 export async function openPage(context, page) {

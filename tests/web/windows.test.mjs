@@ -1,10 +1,11 @@
-// The two windows as a student sees them: the problem window's printed texts, going there
-// and back with the run's results kept, the quit question, and the window filling the
-// screen of every kind of school device.
+// The two windows as a student sees them: a run stopped, the problem window's printed texts,
+// going there and back with the run's results kept, a reload in the middle of a run, and the
+// window filling the screen of every kind of school device. (The quit question and a whole
+// run ending by itself: student-engines.test.mjs.)
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 import { launch, withPage } from './browser.mjs';
-import { control, dialogState, enabledButtons, labels, open, spriteBox, ticks } from './student.mjs';
+import { control, enabledButtons, labels, open, spriteBox, ticks } from './student.mjs';
 
 let browser;
 before(async () => { browser = await launch(); });
@@ -23,18 +24,28 @@ async function printed(page, box) {
 // Lines of 16 pixels (12 points) below a first empty line of the given height.
 const rows = (first, lines, colours) => lines.map((text, i) => [text, colours(i), '16px', first + 16 * (i + 1)]);
 
-test('the problem window prints its texts on every showing; going back keeps the run', async () => {
+test('Stop freezes the run; the problem window prints its texts on every showing; going back keeps the run', async () => {
   const context = await browser.newContext({ viewport: { width: 1920, height: 1080 } });
   await withPage(context, 'problem window', async (page) => {
     await open(page, { clock: true });
     const design = await page.evaluate(() => window.Perne.engine.designTables().problem);
     await control(page, 'Command2').click();
     for (let i = 0; i < 4; ++i) await page.keyboard.press('Enter');
+    const field = async () => ({ labels: await labels(page), dog: await spriteBox(page, 'Picture2'),
+                                 momotaro: await spriteBox(page, 'Picture3'), ticks: await ticks(page) });
+    const setUp = await field();
     await control(page, 'Command5').click();
     await page.clock.runFor(30_000);
+    const running = await field();
+    assert.deepEqual([running.ticks, running.labels.Label4], [{ Timer1: 150, Timer2: 150 }, ' 30 / 180 秒']);
+    // Both walkers walk in this mode.
+    assert.notDeepEqual([running.dog, running.momotaro], [setUp.dog, setUp.momotaro]);
+    // Stop freezes the field, and a stopped run cannot be resumed.
     await control(page, 'Command4').click();
-    const run = { labels: await labels(page), dog: await spriteBox(page, 'Picture2'),
-                  momotaro: await spriteBox(page, 'Picture3') };
+    const run = await field();
+    assert.deepEqual(await enabledButtons(page), ['Command1', 'Command2', 'Command3', 'Command6']);
+    await page.clock.runFor(5_000);
+    assert.deepEqual(await field(), run);
 
     const problem = (first) => [
       ['　　　　　　　第４回日本数学コンクール問題(1993年8月22日)', red, '16px', first],
@@ -49,7 +60,6 @@ test('the problem window prints its texts on every showing; going back keeps the
         '　　　　めの１目盛りだけ進み、進んだ格子点ごとに方向を判断する。',
       ], () => blue),
     ];
-    assert.equal(design.problemLines.length, 15);
 
     await control(page, 'Command6').click();
     assert.equal(await page.title(), '第４回日本数学コンクール問題(1993.8.22)');
@@ -61,8 +71,7 @@ test('the problem window prints its texts on every showing; going back keeps the
 
     await control(page, 'Command2').click();
     assert.equal(await page.title(), '【ペルネ実験】');
-    assert.deepEqual({ labels: await labels(page), dog: await spriteBox(page, 'Picture2'),
-                       momotaro: await spriteBox(page, 'Picture3') }, run);
+    assert.deepEqual(await field(), run);
     assert.deepEqual(await enabledButtons(page), ['Command1', 'Command2', 'Command3', 'Command6']);
 
     for (let i = 0; i < 2; ++i) {
@@ -75,42 +84,22 @@ test('the problem window prints its texts on every showing; going back keeps the
   await context.close();
 });
 
-test('Quit asks first: No leaves the run going, Yes stops it and the page can start again', async () => {
+test('a reload in the middle of a run leaves a working page', async () => {
   const context = await browser.newContext({ viewport: { width: 1366, height: 768 } });
-  await withPage(context, 'quit', async (page) => {
+  await withPage(context, 'reload', async (page) => {
     await open(page, { clock: true });
+    await control(page, 'Command3').click();
+    for (let i = 0; i < 4; ++i) await page.keyboard.press('Enter');
+    await control(page, 'Command5').click();
+    await page.clock.runFor(3_000);
+    await page.reload();
+    await page.waitForSelector('body[data-ready]');
+    assert.deepEqual(await labels(page), { Label1: '', Label2: '', Label3: '', Label4: '' });
     await control(page, 'Command2').click();
     for (let i = 0; i < 4; ++i) await page.keyboard.press('Enter');
     await control(page, 'Command5').click();
     await page.clock.runFor(1_000);
-
-    await control(page, 'Command1').click();
-    const question = { id: 'messageBox', title: 'ペルネ実験', text: '終了していいですか？',
-                       value: undefined, selected: undefined, focus: 'yes' };
-    assert.deepEqual(await dialogState(page), question);
-    // The run goes on behind the question.
-    await page.clock.runFor(1_000);
-    assert.deepEqual(await ticks(page), { Timer1: 10, Timer2: 10 });
-    await page.locator('#messageBox .no').click();
-    assert.equal(await dialogState(page), null);
-    assert.deepEqual(await enabledButtons(page), ['Command1', 'Command4']);
-    await page.clock.runFor(1_000);
-    assert.equal((await labels(page)).Label4, ' 3 / 180 秒');
-
-    // The title bar's close button asks the same; Enter answers Yes.
-    await page.locator('#Form1 .close').click();
-    assert.deepEqual(await dialogState(page), question);
-    await page.keyboard.press('Enter');
-    assert.equal(await page.locator('#ended').isVisible(), true);
-    assert.equal(await page.locator('#ended p').textContent(), '終了しました');
-    assert.equal(await page.locator('.window:visible').count(), 0);
-    await page.clock.runFor(5_000);
-    assert.deepEqual(await ticks(page), { Timer1: 15, Timer2: 15 });
-
-    await page.locator('#again').click();
-    await page.waitForSelector('body[data-ready]');
-    assert.equal(await page.locator('#Form1').isVisible(), true);
-    assert.deepEqual(await labels(page), { Label1: '', Label2: '', Label3: '', Label4: '' });
+    assert.equal((await labels(page)).Label4, ' 1 / 180 秒');
   });
   await context.close();
 });
