@@ -69,10 +69,5 @@ echo "continued at 190 s: $line"
 wait_for 5 resting || fail "the walkers went on moving after the end"
 
 click "${QUIT[@]}"
-answer '^ペルネ実験$'
-wait_for 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "the program did not end after Yes"
-wait "$app_pid"
-status=$?
-app_pid=""
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+quit_answered_yes
 echo "PASS: stopped twice, caught up each time, ended whole"

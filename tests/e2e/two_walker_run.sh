@@ -76,12 +76,7 @@ wait_for 10 resting || fail "the walkers went on moving after Stop"
 
 # --- quit with Yes: the program ends by itself with status 0 ---
 click "${QUIT[@]}"
-answer '^ペルネ実験$'
-wait_for 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "the program did not end after Yes"
-wait "$app_pid"
-status=$?
-app_pid=""
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+quit_answered_yes
 if [ -n "$silent_socket" ]; then
     named=$(grep -c 'pinpon.wav.* 16 MB' "$work/program.log")
     [ "$named" -eq 1 ] || fail "the oversized pinpon.wav was named $named times, not once"

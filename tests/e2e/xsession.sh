@@ -2,7 +2,7 @@
 # every script uses. The script sets `shot` (where a failure's screenshot goes) first.
 #
 # Provides: work (the scratch folder), app_pid and server_pid (killed on exit), fail,
-# wait_for, start_xvfb, enter_work, answer, and pictures of the field: field,
+# wait_for, start_xvfb, enter_work, answer, quit_answered_yes, and pictures of the field: field,
 # differing_pixels, moved_from, resting. Exits 77 (skipped) when the X tools are missing.
 
 for tool in Xvfb xdotool import compare; do
@@ -96,6 +96,17 @@ answer() {
     xdotool key --clearmodifiers Return
     wait_for 10 bash -c "! xdotool search --onlyvisible --name '$title' | grep -qx '$box'" ||
         fail "the box titled $title did not close"
+}
+
+# After a click or key that asks to quit: Yes to the question, then the program must end by
+# itself with status 0.
+quit_answered_yes() {
+    answer '^ペルネ実験$'
+    wait_for 10 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "the program did not end after Yes"
+    wait "$app_pid"
+    local status=$?
+    app_pid=""
+    [ "$status" -eq 0 ] || fail "the program ended with status $status"
 }
 
 # The field Picture1 of the simulation window $win at its normal size (left 8, top 32,

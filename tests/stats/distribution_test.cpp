@@ -31,26 +31,13 @@ void expectSameDistribution(const std::vector<double> &d, const std::vector<doub
 // `periods` periods: the share of sequences that count each number of meetings.
 std::vector<double> countEveryRun(Mode mode, StartingPoints start, int periods)
 {
-    const auto sequences =
-        static_cast<long long>(std::pow(kDirectionCount, (mode == Mode::Both ? 2 : 1) * periods));
+    const long long sequences = sequenceCount(mode, periods);
     std::vector<double> shares;
     for (long long code = 0; code < sequences; ++code) {
-        WindowModel window;
-        ScriptedPrompter prompter;
-        CountingCues cues;
-        SimulatedClock clock;
-        Directions random(code, mode == Mode::Both);
-        RunController controller(window, prompter, cues, clock, random);
-        for (const std::int16_t v : {start.momotaro.x, start.momotaro.y, start.dog.x, start.dog.y})
-            prompter.push(std::to_string(v));
-        mode == Mode::Both ? controller.command2Click() : controller.command3Click();
-        controller.command5Click();
-        for (int period = 1; period <= periods; ++period) {
-            clock.advancePeriods(1);
-            controller.timer1Tick();
-            controller.timer2Tick();
-        }
-        const auto count = static_cast<std::size_t>(controller.state().meetingCount);
+        EnumeratedRun<WindowModel> run(code, mode, start);
+        for (int period = 1; period <= periods; ++period)
+            run.period();
+        const auto count = static_cast<std::size_t>(run.state().meetingCount);
         shares.resize(std::max(shares.size(), count + 1), 0.0);
         shares[count] += 1.0 / static_cast<double>(sequences);
     }

@@ -31,36 +31,24 @@ struct MoveCountingWindow final : WindowModel
 // sequence of directions (all equally likely) of a run of `periods` periods.
 ExactValues enumerateRuns(Mode mode, StartingPoints start, int periods)
 {
-    const auto sequences =
-        static_cast<long long>(std::pow(kDirectionCount, (mode == Mode::Both ? 2 : 1) * periods));
+    const long long sequences = sequenceCount(mode, periods);
     ExactValues sum;
     double firstMeetingTime = 0.0;
     std::vector<double> metBy(static_cast<std::size_t>(periods) + 1, 0.0); // sequences met by
     for (long long code = 0; code < sequences; ++code) {
-        MoveCountingWindow window;
-        ScriptedPrompter prompter;
-        CountingCues cues;
-        SimulatedClock clock;
-        Directions random(code, mode == Mode::Both);
-        RunController controller(window, prompter, cues, clock, random);
-        for (const std::int16_t v : {start.momotaro.x, start.momotaro.y, start.dog.x, start.dog.y})
-            prompter.push(std::to_string(v));
-        mode == Mode::Both ? controller.command2Click() : controller.command3Click();
-        controller.command5Click();
-        const long long movesAtStart = window.moves;
+        EnumeratedRun<MoveCountingWindow> run(code, mode, start);
+        const long long movesAtStart = run.window.moves;
         for (int period = 1; period <= periods; ++period) {
-            clock.advancePeriods(1);
-            const bool metBefore = controller.state().meetingCount > 0;
-            controller.timer1Tick(); // the period's ticks, Timer1's then Timer2's
-            controller.timer2Tick(); // finds them done
-            if (!metBefore && controller.state().meetingCount > 0) {
+            const bool metBefore = run.state().meetingCount > 0;
+            run.period();
+            if (!metBefore && run.state().meetingCount > 0) {
                 sum.meetingProbability += 1;
                 firstMeetingTime += 0.2 * period;
             }
-            metBy[static_cast<std::size_t>(period)] += controller.state().meetingCount > 0;
+            metBy[static_cast<std::size_t>(period)] += run.state().meetingCount > 0;
         }
-        sum.meanMoves += static_cast<double>(window.moves - movesAtStart);
-        sum.meanMeetings += controller.state().meetingCount;
+        sum.meanMoves += static_cast<double>(run.window.moves - movesAtStart);
+        sum.meanMeetings += run.state().meetingCount;
     }
     const auto n = static_cast<double>(sequences);
     ExactValues mean{
