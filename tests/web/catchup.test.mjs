@@ -93,6 +93,8 @@ test('a minute in one late callback, then past the end: the same walk, ended at 
       await page.clock.fastForward(200_000);
       assert.deepEqual(await field(page), end);
       assert.ok(await cuesStarted(page) <= cues + 1, 'one meeting cue at most');
+      assert.equal(await page.textContent('#announcer'), `実験が終わりました　${end.labels.Label3}`,
+        'the end said with the count it ended with');
       assert.deepEqual(await enabledButtons(page), ['Command1', 'Command2', 'Command3']);
       await page.clock.runFor(10_000);
       assert.deepEqual(await field(page), end);
