@@ -52,7 +52,7 @@ public:
         CueDevice *problemCues = nullptr;     // the problem window's MMControl1
         Prompter *prompter = nullptr;         // the coordinate input boxes
         Confirmation *confirmation = nullptr; // the quit question, on both windows
-        Clock *clock = nullptr;               // seconds since midnight
+        Clock *clock = nullptr;               // seconds since midnight, and steady seconds
         RandomSource *random = nullptr;       // the walkers' steps
         std::function<void()> endProgram;     // default: leave the event loop
     };
