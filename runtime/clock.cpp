@@ -30,4 +30,10 @@ float SystemClock::secondsSinceMidnight()
     return static_cast<float>(sinceMidnight + fraction);
 }
 
+double SystemClock::steadySeconds()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
 } // namespace perne

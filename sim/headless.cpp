@@ -19,9 +19,20 @@ SimulatedClock::SimulatedClock(double secondsSinceMidnight) : m_origin(secondsSi
 
 double SimulatedClock::now() const
 {
-    const double t = m_origin + static_cast<double>(m_periods) * kTimerIntervalMs / 1000.0;
-    // fmod is exact, and so the identity before midnight; skipping it there saves its cost.
-    return t >= 0.0 && t < kSecondsPerDay ? t : std::fmod(t, kSecondsPerDay);
+    const double t =
+        m_origin + m_wallSetBy + static_cast<double>(m_periods) * kTimerIntervalMs / 1000.0;
+    // fmod is exact, and so the identity within the day; skipping it there saves its cost.
+    if (t >= 0.0 && t < kSecondsPerDay)
+        return t;
+    double wrapped = std::fmod(t, kSecondsPerDay);
+    if (wrapped < 0.0) // set back past midnight
+        wrapped += kSecondsPerDay;
+    return wrapped < kSecondsPerDay ? wrapped : 0.0;
+}
+
+double SimulatedClock::steadySeconds()
+{
+    return static_cast<double>(m_periods) * kTimerIntervalMs / 1000.0;
 }
 
 void WindowModel::setCaption(Label label, const std::string &text)

@@ -13,7 +13,8 @@
 
 namespace perne {
 
-// A clock that moves only when told to, wrapping at midnight like the real one.
+// Both clocks, moving only when told to; the wall reading wraps at midnight like the real
+// one. The steady reading starts at 0.
 class SimulatedClock final : public Clock
 {
 public:
@@ -22,12 +23,19 @@ public:
     // Worked out when read: the ticks take their moments from the schedule, so a headless
     // run reads its clock only at Start and when it is told "now".
     float secondsSinceMidnight() override { return static_cast<float>(now()); }
-    // Moves on by whole timer periods, computed from the start so no error builds up.
+    double steadySeconds() override;
+    // Time goes by: both clocks move on by whole timer periods, computed from the start so no
+    // error builds up.
     void advancePeriods(long long periods = 1) { m_periods += periods; }
+    // The wall clock alone is set, either way, by `seconds`: a hand on the settings, a network
+    // time correction -- or a sleep, on a device whose steady clock stands still meanwhile.
+    void setWallClockBy(double seconds) { m_wallSetBy += seconds; }
+    // The wall reading, in double precision.
     double now() const;
 
 private:
     double m_origin;
+    double m_wallSetBy = 0.0;
     long long m_periods = 0;
 };
 

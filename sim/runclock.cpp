@@ -11,14 +11,6 @@ constexpr double kEarlySeconds = 1.0 / 32.0;
 
 } // namespace
 
-double elapsedSeconds(float startTime, float reading)
-{
-    double elapsed = static_cast<double>(reading) - static_cast<double>(startTime);
-    if (elapsed < 0.0)
-        elapsed += kSecondsPerDay;
-    return elapsed;
-}
-
 bool pastTimeLimit(double elapsed)
 {
     return static_cast<float>(elapsed) > kTimeLimitSeconds;

@@ -104,6 +104,7 @@ void RunController::finishSetUp(RunState mode)
 void RunController::command5Click()
 {
     m_startTime = m_clock.secondsSinceMidnight();
+    m_startSteady = m_clock.steadySeconds();
     m_period = 0;
     m_ticks = {0, 0};
     m_run = RunResult{m_state.runState, m_state.momotaro.start, m_state.dog.start, 0, 0};
@@ -160,7 +161,7 @@ long long RunController::catchUp()
 {
     if (!running())
         return 0;
-    return runThrough(lastPeriodDue(elapsedSeconds(m_startTime, m_clock.secondsSinceMidnight())));
+    return runThrough(lastPeriodDue(m_clock.steadySeconds() - m_startSteady));
 }
 
 // Period by period, Timer1's tick before Timer2's, until the period or the time limit. Only

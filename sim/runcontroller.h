@@ -35,18 +35,20 @@ struct RunResult
 //    (Command3) and leaves only Start enabled. A refused answer ends the setup and
 //    enables Command6. A front end whose input box cannot wait for the answer calls
 //    beginSetUp() and then answerPrompt() once per answer instead.
-//  - command5Click(): Start. Records the start time and enables Timer1, then Timer2. The run
-//    is now a schedule: period k is the moment start + k x 200 ms, and in each period Timer1
+//  - command5Click(): Start. Reads both clocks (Clock) and enables Timer1, then Timer2. The
+//    run is now a schedule: period k is the moment start + k x 200 ms, and in each period Timer1
 //    ticks, then Timer2, each stepping its walker (Momotaro only in two-walker mode). A step
 //    onto the other walker's point is a meeting: it is counted, and the next tick of either
 //    timer plays the meeting cue and puts both walkers back on their starting points. Each
 //    timer stops itself on its first tick past 180 seconds: period 901, always.
 //  - timer1Tick() / timer2Tick() / catchUp(): the front end says "now" -- on its timers'
 //    events, and whenever else it gets control (a page shown again, a window woken). Every
-//    tick whose period has come runs then, in order, reading the clock value of its own
-//    moment, not the time it happens to run at; so a run delivered late, in one go, walks
-//    exactly as one delivered tick by tick. A catch-up of more than one period draws nothing
-//    while it runs: afterwards the window shows the state once, with at most one meeting cue.
+//    tick whose period has come by the steady clock runs then, in order, reading the clock
+//    value of its own moment (the wall reading at Start moved on by its periods), not the
+//    time it happens to run at; so a run delivered late, in one go, walks exactly as one
+//    delivered tick by tick, and a wall clock set back or forward neither ends nor holds it.
+//    A catch-up of more than one period draws nothing while it runs: afterwards the window
+//    shows the state once, with at most one meeting cue.
 //  - command4Click(): Stop. First catches up to now, so the run stops where it stood at the
 //    click; then both timers off, and a new run needs a new setup. Should that catch-up
 //    reach the time limit, the run had ended before the click, and the click does nothing.
@@ -72,7 +74,7 @@ public:
     void timer1Tick();
     void timer2Tick();
 
-    // Runs every period that has come by the clock's reading now; returns how many ran.
+    // Runs every period that has come by the steady clock now; returns how many ran.
     long long catchUp();
     // Runs the periods after the last one run, up to and including `period` (the headless
     // driver knows the period without asking the clock); returns how many ran.
@@ -112,7 +114,8 @@ private:
     RandomSource &m_random;
 
     WalkState m_state;
-    float m_startTime = 0.0f;
+    float m_startTime = 0.0f;   // the wall reading at Start: every tick's reading comes from it
+    double m_startSteady = 0.0; // the steady reading at Start: the periods come by it
     float m_dogTickClock = 0.0f;
     float m_momotaroTickClock = 0.0f;
 

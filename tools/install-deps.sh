@@ -26,6 +26,7 @@ run_packages=(
 # under Xvfb, the WebAssembly build and the browser, the Debian package and its checks.
 test_packages=(
     libgtest-dev
+    qt6-base-private-dev
     libgmock-dev
     libbenchmark-dev
     clang

@@ -16,6 +16,7 @@
 #include "spritelabel.h"
 #include "texts.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFontMetricsF>
@@ -28,6 +29,7 @@
 #include <cmath>
 #include <cstdio>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace perne {
@@ -340,6 +342,8 @@ void Form1::endProgram()
 {
     m_timer1.stop();
     m_timer2.stop();
+    m_timersOn = {false, false};
+    m_announcement = Announcement::None; // nothing more is said
     if (m_form2)
         m_form2->hide();
     hide();
@@ -441,7 +445,34 @@ SpriteLabel *Form1::sprite(Sprite s) const
 
 void Form1::setCaption(Label label, const std::string &text)
 {
-    m_labels[std::size_t(label) + 1]->setText(QString::fromStdString(text));
+    const QString caption = QString::fromStdString(text);
+    m_labels[std::size_t(label) + 1]->setText(caption);
+    if (label != Label::Label3 || caption == m_countText)
+        return;
+    m_countText = caption;
+    if (m_timersOn[0] || m_timersOn[1])
+        announce(Announcement::Count);
+}
+
+// Said once this turn of the event loop is over, so that a meeting and the end of the run
+// found by one tick, or by one catch-up, are one announcement: the last, with the count as
+// the window shows it then (a catch-up writes its captions after its timers have stopped).
+void Form1::announce(Announcement what)
+{
+    const bool queued = m_announcement != Announcement::None;
+    m_announcement = what;
+    if (queued)
+        return;
+    QTimer::singleShot(0, this, [this] {
+        const Announcement said = std::exchange(m_announcement, Announcement::None);
+        if (said == Announcement::None)
+            return;
+        QString text = m_countText;
+        if (said == Announcement::RunEnded)
+            text = QString::fromUtf8(kRunEndedAnnouncement) + QChar(0x3000) + text;
+        QAccessibleValueChangeEvent event(m_labels[3], text);
+        QAccessible::updateAccessibility(&event);
+    });
 }
 
 void Form1::setSpriteVisible(Sprite s, bool visible)
@@ -478,6 +509,11 @@ void Form1::setButtonEnabled(Button b, bool enabled)
 // Enabling a running timer leaves it running on its beat; it does not start over.
 void Form1::setTimerEnabled(Timer t, bool enabled)
 {
+    bool &on = m_timersOn[std::size_t(t)];
+    const bool ended = on && !enabled && !m_timersOn[t == Timer::Timer1 ? 1 : 0];
+    on = enabled;
+    if (ended) // by the time limit or by Stop
+        announce(Announcement::RunEnded);
     QTimer &qt = timer(t);
     if (!enabled)
         qt.stop();

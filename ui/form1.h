@@ -32,6 +32,11 @@ class SpriteLabel;
 // ticks that are due. Coming back to the program (the application active again, as after
 // waking) tells it too.
 //
+// A screen reader hears, as on the student's page, each new meeting count while a run goes
+// on and, once the run has ended (its last timer off), "実験が終わりました" with the count: a
+// value-change event on the count's label (Label3) carrying the text. What one turn of the
+// event loop writes is said once, the last of it; the seconds and the steps are not said.
+//
 // Keyboard: the focus starts on the field, first in the tab order; when the focused button
 // is disabled the focus moves on to the next enabled button in tab order (never to Quit on
 // its own), so Return goes setup, Start, Stop. The zoom (Ctrl++, Ctrl+-, Ctrl+0) lays the
@@ -47,7 +52,7 @@ public:
         CueDevice *problemCues = nullptr;     // the problem window's MMControl1
         Prompter *prompter = nullptr;         // the coordinate input boxes
         Confirmation *confirmation = nullptr; // the quit question, on both windows
-        Clock *clock = nullptr;               // seconds since midnight
+        Clock *clock = nullptr;               // seconds since midnight, and steady seconds
         RandomSource *random = nullptr;       // the walkers' steps
         std::function<void()> endProgram;     // default: leave the event loop
     };
@@ -92,6 +97,8 @@ private:
     void showSimulationWindow();
     void endProgram();
     void reportTicks(long long periodsBefore);
+    enum class Announcement { None, Count, RunEnded };
+    void announce(Announcement what);
     QPushButton *button(Button b) const;
     SpriteLabel *sprite(Sprite s) const;
 
@@ -114,7 +121,10 @@ private:
     Zoom m_zoom;
     QTimer m_timer1;
     QTimer m_timer2;
-    bool m_tickReport = false; // PERNE_TICK_REPORT: catch-ups and run ends on standard error
+    bool m_tickReport = false;        // PERNE_TICK_REPORT: catch-ups and run ends on standard error
+    std::array<bool, 2> m_timersOn{}; // as the run last set them, for the announcements
+    QString m_countText;              // the meeting count as Label3 last read
+    Announcement m_announcement = Announcement::None; // to be said at the end of this turn
 
     std::unique_ptr<RunController> m_run;
     std::unique_ptr<Form2> m_form2;

@@ -1,6 +1,7 @@
-// A run is a schedule: tick k of each timer belongs to the moment start + k x 200 ms. Here
-// the same run (same seed, same clock) is delivered tick by tick, and late -- in one callback
-// after 1 s, 60 s, 300 s, on waking, after the clock was set back -- and must walk the same.
+// A run is a schedule: tick k of each timer belongs to the moment start + k x 200 ms, and the
+// steady clock says which moments have come. Here the same run (same seed, same clock) is
+// delivered tick by tick, and late -- in one callback after 1 s, 60 s, 300 s, on waking -- and
+// with the wall clock set back or forward or across midnight, and must walk the same.
 
 #include "headless.h"
 #include "random.h"
@@ -208,30 +209,105 @@ TEST(Schedule, StopOnWakingStopsTheRunWhereItStoodAtTheClick)
     EXPECT_EQ(ended.controller.ticksRun(Timer::Timer1), 901);
 }
 
-// A clock set back in the middle of a run holds the run until the moment comes round
-// again; set back to before the start it reads as a day later, and the run ends at once,
-// whole. Either way the walk is the one the schedule gives.
-TEST(Schedule, AClockSetBackHoldsTheRunAndBeforeTheStartEndsItWhole)
+// The wall clock set during a run, at 30 s: back to before the start (10:00:30 to 09:59:30,
+// and from just after midnight back into the day before), back to a moment after the start,
+// forward by an hour (also across midnight). The run neither ends nor stops: every period on
+// time still brings one tick of each timer, its seconds go on from 30, and it walks and ends
+// as the run nobody touched.
+TEST(Schedule, AWallClockSetBackOrForwardNeitherEndsNorHoldsTheRun)
+{
+    struct Move
+    {
+        double start;
+        double setBy;
+    };
+    for (const Move move : {Move{36000.0, -60.0}, Move{36000.0, -20.0}, Move{36000.0, 3600.0},
+                            Move{10.0, -60.0}, Move{86400.0 - 100.0, 3600.0}}) {
+        SCOPED_TRACE("from " + std::to_string(move.start) + " set by " +
+                     std::to_string(move.setBy));
+        ScheduledRun reference(RunState::BothWalking, move.start);
+        reference.onTime();
+
+        ScheduledRun r(RunState::BothWalking, move.start);
+        r.onTime(150);
+        ASSERT_EQ(r.window.model.caption(Label::Label4), " 30 / 180 秒");
+        r.clock.setWallClockBy(move.setBy);
+        r.controller.catchUp(); // the window woken, or a page shown again
+        EXPECT_EQ(r.controller.periodsRun(), 150);
+        for (int period = 151; period <= 250; ++period) {
+            r.clock.advancePeriods(1);
+            r.events();
+            ASSERT_EQ(r.controller.periodsRun(), period);
+            ASSERT_TRUE(r.running());
+        }
+        EXPECT_EQ(r.window.model.caption(Label::Label4), " 50 / 180 秒");
+        r.onTime();
+
+        EXPECT_EQ(r.controller.ticksRun(Timer::Timer1), 901);
+        EXPECT_EQ(r.controller.ticksRun(Timer::Timer2), 901);
+        EXPECT_EQ(r.random.reseeds, reference.random.reseeds);
+        EXPECT_EQ(r.random.directions, reference.random.directions);
+        expectSameEnd(r, reference);
+    }
+}
+
+// Started at 23:59:30 and never touched: the clock's readings wrap to the new day half a
+// minute in (period 150 reads 0), the seconds shown go on 30, 31, ... to 180, and the run
+// ends whole.
+TEST(Schedule, ARunAcrossMidnightRunsWhole)
+{
+    ScheduledRun r(RunState::DogWalking, 86400.0 - 30.0);
+    r.onTime();
+    EXPECT_EQ(r.controller.ticksRun(Timer::Timer1), 901);
+    EXPECT_EQ(r.controller.ticksRun(Timer::Timer2), 901);
+    EXPECT_EQ(r.window.model.caption(Label::Label4), " 180 / 180 秒");
+    ASSERT_EQ(r.random.reseeds.size(), 2u * 901);
+    EXPECT_FLOAT_EQ(r.random.reseeds[2 * 148], 86399.8f); // period 149, Timer1
+    EXPECT_EQ(r.random.reseeds[2 * 149 + 1], 0.0f);       // period 150, Timer2
+    EXPECT_FLOAT_EQ(r.random.reseeds.back(), 150.2f);     // period 901
+    const auto newDay = std::count_if(r.random.reseeds.begin(), r.random.reseeds.end(),
+                                      [](float v) { return v < 200.0f; });
+    EXPECT_EQ(newDay, 2 * (901 - 149));
+
+    // Label4 as written, period by period: one more second every fifth period, never back.
+    std::vector<int> seconds;
+    for (const std::string &l : r.history) {
+        if (l.rfind("Label4 \"", 0) == 0 && l != "Label4 \"\"")
+            seconds.push_back(std::stoi(l.substr(8)));
+    }
+    ASSERT_FALSE(seconds.empty());
+    EXPECT_TRUE(std::is_sorted(seconds.begin(), seconds.end()));
+    EXPECT_EQ(seconds.front(), 0);
+    EXPECT_EQ(seconds.back(), 180);
+    for (std::size_t i = 1; i < seconds.size(); ++i)
+        EXPECT_LE(seconds[i] - seconds[i - 1], 1) << i;
+}
+
+// A closed lid on a device whose steady clock stands still while it sleeps (Linux's does):
+// on waking the wall clock has moved on ten minutes, the steady clock not at all. Nothing is
+// walked at once; the run goes on from where it stood, period by period, and ends whole, as
+// the run that never slept. (Where the steady clock counts the sleep, waking walks everything
+// due in one go: the late callbacks above.)
+TEST(Schedule, AClosedLidWhoseSteadyClockStoodStillPausesTheRunWhereItStood)
 {
     ScheduledRun reference(RunState::BothWalking, 36000.0);
     reference.onTime();
 
-    ScheduledRun held(RunState::BothWalking, 36000.0);
-    held.onTime(500);
-    held.clock.advancePeriods(-50);
-    for (int i = 0; i < 49; ++i) {
-        held.clock.advancePeriods(1);
-        EXPECT_TRUE(held.events().empty()) << i;
-    }
-    held.onTime();
-    EXPECT_EQ(held.random.reseeds, reference.random.reseeds);
-    expectSameEnd(held, reference);
+    ScheduledRun r(RunState::BothWalking, 36000.0);
+    r.onTime(300);
+    r.clock.setWallClockBy(600.0);
+    r.controller.catchUp();
+    r.events();
+    EXPECT_TRUE(r.take().empty()) << "nothing due";
+    EXPECT_EQ(r.controller.periodsRun(), 300);
+    EXPECT_EQ(r.window.model.caption(Label::Label4), " 60 / 180 秒");
 
-    ScheduledRun wrapped(RunState::BothWalking, 36000.0);
-    wrapped.onTime(10);
-    wrapped.clock.advancePeriods(-20);
-    wrapped.events();
-    EXPECT_FALSE(wrapped.running());
-    EXPECT_EQ(wrapped.random.directions, reference.random.directions);
-    expectSameEnd(wrapped, reference);
+    r.clock.advancePeriods(1);
+    r.events();
+    EXPECT_EQ(r.controller.periodsRun(), 301);
+    r.onTime();
+    EXPECT_EQ(r.controller.ticksRun(Timer::Timer1), 901);
+    EXPECT_EQ(r.random.reseeds, reference.random.reseeds);
+    expectSameEnd(r, reference);
+    EXPECT_EQ(r.history, reference.history) << "every line as on time";
 }

@@ -11,9 +11,15 @@
 #include "printbox.h"
 #include "translations.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
+#include <QtGui/private/qguiapplication_p.h>
 #include <QtTest>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+
+#include <utility>
 
 using namespace perne;
 
@@ -143,6 +149,46 @@ void pressWhenModal(const QString &caption)
                 QTest::mouseClick(b, Qt::LeftButton);
     });
 }
+
+// What a screen reader is told through Qt's accessibility events while a test listens: every
+// value change, as "object text".
+QStringList g_valueChanges;
+
+void noteValueChange(QAccessibleEvent *event)
+{
+    if (event->type() == QAccessible::ValueChanged && event->object())
+        g_valueChanges << event->object()->objectName() + ' ' +
+                              static_cast<QAccessibleValueChangeEvent *>(event)->value().toString();
+}
+
+// Listens for as long as it lives, as a screen reader would: Qt tells nobody anything until
+// the platform's accessibility is switched on, which a screen reader does by asking. Takes
+// what was said once the event loop has had its turn.
+struct Listener
+{
+    Listener() : previous(QAccessible::installUpdateHandler(noteValueChange))
+    {
+        g_valueChanges.clear();
+        platform()->setActive(true);
+    }
+    ~Listener()
+    {
+        platform()->setActive(false);
+        QAccessible::installUpdateHandler(previous);
+    }
+    static QPlatformAccessibility *platform()
+    {
+        return QGuiApplicationPrivate::platformIntegration()->accessibility();
+    }
+    QStringList heard()
+    {
+        QCoreApplication::processEvents();
+        return std::exchange(g_valueChanges, {});
+    }
+    QAccessible::UpdateHandler previous;
+};
+
+const QString kEnded = QStringLiteral("Label3 実験が終わりました　");
 
 } // namespace
 
@@ -413,6 +459,67 @@ private slots:
         QVERIFY(!problem->accessibleName().isEmpty());
         QVERIFY(problem->accessibleDescription().startsWith(
             QStringLiteral("第４回日本数学コンクール問題(1993年8月22日)\n【問題】")));
+    }
+
+    // As on the student's page, a screen reader hears each new meeting count while a run goes
+    // on and, when it ends (by the time limit or by Stop), "実験が終わりました" and the count;
+    // not the setup's count of 0, the seconds or the steps. A catch-up says only where it
+    // ended up; one past the end only that the run ended. After Quit's Yes nothing is said.
+    void aScreenReaderHearsEachNewCountAndTheEndOfARun()
+    {
+        Harness h;
+        Listener listener;
+        h.setUp(2, {"4", "4", "6", "4"});
+        QCOMPARE(listener.heard(), QStringList{});
+
+        h.click(5);
+        QStringList all;
+        for (bool going = true; going;) {
+            const QString before = h.label("Label3")->text();
+            going = h.period();
+            const QString now = h.label("Label3")->text();
+            QStringList said;
+            if (!going)
+                said << kEnded + now; // a meeting on the last tick goes with the end
+            else if (now != before)
+                said << "Label3 " + now;
+            QCOMPARE(listener.heard(), said);
+            all += said;
+        }
+        QVERIFY2(all.size() >= 3, "a run with meetings"); // at least two, and the end
+
+        // Stopped: the end, with the count as it stands.
+        h.setUp(3, {"5", "5", "5", "6"});
+        h.click(5);
+        for (int i = 0; i < 20; ++i)
+            h.period();
+        (void)listener.heard();
+        h.click(4);
+        QCOMPARE(listener.heard(), QStringList{kEnded + h.label("Label3")->text()});
+
+        // Caught up: a minute in one event says the count once; past the end, the end alone.
+        h.setUp(2, {"5", "5", "5", "6"});
+        h.click(5);
+        h.clock.advancePeriods(300);
+        h.form.timer1Timer();
+        const QString atAMinute = h.label("Label3")->text();
+        QVERIFY(atAMinute != QStringLiteral("ペルネ回数＝ 0"));
+        QCOMPARE(listener.heard(), QStringList{"Label3 " + atAMinute});
+        h.clock.advancePeriods(5000);
+        h.form.timer2Timer();
+        QVERIFY(h.label("Label3")->text() != atAMinute);
+        QCOMPARE(listener.heard(), QStringList{kEnded + h.label("Label3")->text()});
+
+        // Quit with Yes just after a catch-up found a meeting: nothing is said.
+        h.setUp(2, {"5", "5", "5", "6"});
+        h.click(5);
+        h.clock.advancePeriods(300);
+        h.form.timer1Timer();
+        QVERIFY(h.label("Label3")->text() != QStringLiteral("ペルネ回数＝ 0"));
+        h.confirmation.answer = true;
+        h.form.command1Click();
+        QCOMPARE(h.ended, 1);
+        QCOMPARE(listener.heard(), QStringList{});
     }
 
     // Ctrl++ and Ctrl+- step the zoom between 1 and 3, on either window, for both: every

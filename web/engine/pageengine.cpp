@@ -61,6 +61,7 @@ public:
     {
         return static_cast<float>(m_page.call<double>("secondsSinceMidnight"));
     }
+    double steadySeconds() override { return m_page.call<double>("steadySeconds"); }
 
 private:
     val m_page;

@@ -1,7 +1,7 @@
 // The page: builds both windows from the engine's design tables and wires the engine's
 // seams to them -- controls on the DOM, prompts and the quit question in the page's own
-// modal boxes, cues through Web Audio, the clock from the local time, and Timer1 and Timer2
-// as two 200 ms intervals. Every rule of the walk and the run stays in the engine: the
+// modal boxes, cues through Web Audio, the clocks from the local time and performance.now(),
+// and Timer1 and Timer2 as two 200 ms intervals. Every rule of the walk and the run stays in the engine: the
 // intervals only tell it the time, and it runs every tick that is due by then, so a hidden
 // tab or a sleeping device never costs the walk a step.
 'use strict';
@@ -18,6 +18,12 @@ var Perne = window.Perne || (window.Perne = {});
     const midnight = new Date(now.getTime());
     midnight.setHours(0, 0, 0, 0);
     return (now.getTime() - midnight.getTime()) / 1000;
+  }
+
+  // Seconds that only move on with time, whatever the device's clock is set to: the engine
+  // counts a run's periods by them.
+  function steadySeconds() {
+    return performance.now() / 1000;
   }
 
   // The shown window fills the viewport, scaled as a whole, centred, with its proportions.
@@ -153,6 +159,7 @@ var Perne = window.Perne || (window.Perne = {});
       },
       playCue(name) { cues.play(name); },
       secondsSinceMidnight,
+      steadySeconds,
     });
 
     // Each window keeps the control that had the focus when it was hidden and gives it the

@@ -12,10 +12,37 @@
 
     const workerUrl = URL.createObjectURL(new Blob([PERNE_WORKER_SOURCE], { type: 'text/javascript' }));
     const newWorker = (onMessage) => {
-        const worker = new Worker(workerUrl);
-        worker.onmessage = (event) => onMessage(event.data);
-        return worker;
+        try {
+            const worker = new Worker(workerUrl);
+            worker.onmessage = (event) => (event.data.type === 'failed' ? workersFailed() : onMessage(event.data));
+            worker.onerror = (event) => {
+                event.preventDefault(); // said on the page, not left as the page's own error
+                workersFailed();
+            };
+            return worker;
+        } catch {
+            setTimeout(workersFailed);
+            return { postMessage() {} };
+        }
     };
+
+    // A worker that cannot start (too little memory, WebAssembly refused) says so where the
+    // numbers would be, instead of leaving the page waiting; the points, the curve's slider and
+    // the class's pasted results go on working.
+    const WORKERS_FAILED = '計算を始められませんでした（メモリが足りないか、ブラウザーが WebAssembly を止めています）。'
+        + 'ほかのタブを閉じてページを開き直すか、ほかのブラウザーで開いてください。';
+    let failed = false;
+    function workersFailed() {
+        if (failed) return;
+        failed = true;
+        const table = $('exact-table');
+        table.classList.remove('pending');
+        Object.assign(table.createCaption(), { className: 'message', textContent: WORKERS_FAILED });
+        if (batch && batch.running) Object.assign(batch, { running: false, stopped: true });
+        lockPoints(false);
+        $('start').disabled = $('stop').disabled = true;
+        $('batch-info').textContent = WORKERS_FAILED;
+    }
 
     const start = { momotaro: { x: 4, y: 4 }, dog: { x: 6, y: 4 } };
     const keyOf = (s) => `${s.momotaro.x},${s.momotaro.y},${s.dog.x},${s.dog.y}`;

@@ -6,7 +6,8 @@
 //                 {type: 'batch', id, start, runs, seed, modes}  seed as decimal text; modes
 //                                                            to run, of 0 (both walk) and 1
 //                 {type: 'stop', id}
-// To the page:    {type: 'exact', id, modes: [both, dog]}
+// To the page:    {type: 'failed'}                           the module could not start
+//                 {type: 'exact', id, modes: [both, dog]}
 //                 {type: 'distribution', id, modes: [Float64Array, Float64Array]}
 //                   (element k: the chance of k meetings in one run)
 //                 {type: 'progress', id, modes: [{mode, done, meetings, firstPeriods, summary}, ...]}
@@ -24,7 +25,7 @@ const waiting = [];
 createPerneStats().then((module) => {
     core = module;
     waiting.splice(0).forEach(handle);
-});
+}, () => postMessage({ type: 'failed' }));
 
 onmessage = (event) => (core ? handle(event.data) : waiting.push(event.data));
 
