@@ -10,7 +10,7 @@
 #include <system_error>
 #include <variant>
 
-namespace perne::stats {
+namespace perne::cli {
 namespace {
 
 namespace fs = std::filesystem;
@@ -306,4 +306,4 @@ std::optional<std::string> writeStream(std::ostream &out, const std::string &tex
                        : std::string("書き込めませんでした / write failed");
 }
 
-} // namespace perne::stats
+} // namespace perne::cli

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace perne::stats {
+namespace perne::cli {
 
 // Why a file could not be written there, or none when it looks writable: what the path
 // leads to (through symbolic links) must not be a folder, an existing file must be writable
@@ -44,4 +44,4 @@ writeFiles(const std::vector<std::pair<std::string, std::string>> &files,
 // standard output).
 std::optional<std::string> writeStream(std::ostream &out, const std::string &text);
 
-} // namespace perne::stats
+} // namespace perne::cli

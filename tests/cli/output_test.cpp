@@ -24,7 +24,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using namespace perne::stats;
+using namespace perne::cli;
 namespace fs = std::filesystem;
 
 namespace {

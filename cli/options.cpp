@@ -8,7 +8,10 @@
 #include <charconv>
 #include <set>
 
-namespace perne::stats {
+namespace perne::cli {
+
+// The statistics core's types and formats, which this program only drives.
+using namespace perne::stats;
 namespace {
 
 // A whole number written with digits only, within [low, high].
@@ -275,4 +278,4 @@ prints one line and ends with exit status 2.
 )";
 }
 
-} // namespace perne::stats
+} // namespace perne::cli
