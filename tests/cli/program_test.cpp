@@ -48,7 +48,8 @@ protected:
 
 // The same seed gives the same files on any number of threads, another seed other runs;
 // only the results are left in the folder. The CSV's columns are the header's, "--csv -"
-// prints it instead of the table, and without runs the simulated columns are empty.
+// prints it instead of the table, and without runs the simulated columns and the seed are
+// empty.
 TEST_F(Program, TheSameSeedGivesTheSameFilesOnAnyNumberOfThreads)
 {
     const auto arguments = [&](const std::string &name, const char *seed, const char *threads) {
@@ -80,18 +81,19 @@ TEST_F(Program, TheSameSeedGivesTheSameFilesOnAnyNumberOfThreads)
         cells({e.meanMeetings, e.meetingProbability, e.firstMeetingSeconds, e.meanMoves,
                e.meetingsPer100Moves});
     const Summary s = summarize(runBatches({{Mode::Dog, {}, 12, 424242}}, 1)[0]);
-    const std::string row =
-        exactPart + ",12" + cells({s.mean, s.sd, s.ciLow, s.ciHigh, double(s.min), double(s.max)});
+    const std::string row = exactPart + ",12" +
+                            cells({s.mean, s.sd, s.ciLow, s.ciHigh, double(s.min), double(s.max)}) +
+                            ",424242";
     EXPECT_TRUE(slurp("a.csv").starts_with(
         "mode,momotaro_x,momotaro_y,dog_x,dog_y,ticks_per_timer,exact_mean,exact_p_meet,"
         "exact_first_meeting_s,exact_moves,exact_meetings_per_100_moves,runs,mean,sd,"
-        "ci95_low,ci95_high,min,max\n" +
+        "ci95_low,ci95_high,min,max,seed\n" +
         row + "\n\n"))
         << slurp("a.csv");
     EXPECT_EQ(run({"--mode", "dog", "--runs", "12", "--seed", "424242", "--csv", "-"}).out,
               slurp("a.csv"));
     EXPECT_TRUE(run({"--mode", "dog", "--runs", "0", "--csv", "-"})
-                    .out.ends_with(exactPart + ",0,,,,,,\n"));
+                    .out.ends_with(exactPart + ",0,,,,,,,\n"));
     EXPECT_EQ(run({"--version"}).out, "perne-stats " PERNE_PROJECT_VERSION "\n");
 }
 

@@ -1,16 +1,18 @@
-// The teacher's page's way into the stats library: exact values with the first-meeting curve,
-// the distribution of the meeting count, and batches run a few at a time so the page's worker can
-// report progress and stop between them. Only conversions live here; every number comes from
-// stats/.
+// The teacher's page's way into the stats library: exact values with the first-meeting curve
+// and their texts, the distribution of the meeting count, batches run a few at a time so the
+// page's worker can report progress and stop between them, and a batch's CSV. Only conversions
+// live here; every number and every text comes from stats/.
 #include "batch.h"
 #include "distribution.h"
 #include "exact.h"
 #include "headless.h"
+#include "report.h"
 #include "summary.h"
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string>
@@ -75,6 +77,14 @@ val exact(int mode, int mx, int my, int dx, int dy)
     out.set("meanMoves", v.meanMoves);
     out.set("meetingsPer100Moves", orNull(v.meetingsPer100Moves));
     out.set("metByPeriod", float64Array(v.metByPeriod));
+    const ExactTexts t = exactTexts(v);
+    val texts = val::object();
+    texts.set("meanMeetings", t.meanMeetings);
+    texts.set("meetingProbability", t.meetingProbability);
+    texts.set("firstMeetingSeconds", t.firstMeetingSeconds);
+    texts.set("meanMoves", t.meanMoves);
+    texts.set("meetingsPer100Moves", t.meetingsPer100Moves);
+    out.set("texts", texts);
     return out;
 }
 
@@ -113,6 +123,37 @@ std::optional<std::uint64_t> seedOf(const std::string &text)
     if (error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return seed;
+}
+
+// The CSV of a batch the page ran, both modes, as perne-stats writes it for the same points,
+// seed and runs (a stopped batch: the runs each mode finished), made ready for spreadsheets,
+// as a Uint8Array of its UTF-8 bytes.
+// `meetings` and `firstPeriods` hold one array per mode, both then dog, as outcomesFrom gave
+// them.
+val batchCsv(int mx, int my, int dx, int dy, const std::string &seed, const val &meetings,
+             const val &firstPeriods)
+{
+    Report report;
+    report.start = startingPoints(mx, my, dx, dy).value();
+    report.ticksPerTimer = ticksPerTimer();
+    report.seed = seedOf(seed).value();
+    for (const Mode mode : kAllModes) {
+        const auto index = static_cast<unsigned>(mode == Mode::Both ? 0 : 1);
+        const auto counts = emscripten::convertJSArrayToNumberVector<int>(meetings[index]);
+        const auto periods = emscripten::convertJSArrayToNumberVector<int>(firstPeriods[index]);
+        std::vector<RunOutcome> outcomes;
+        for (std::size_t i = 0; i < counts.size() && i < periods.size(); ++i)
+            outcomes.push_back({counts[i], periods[i]});
+        report.runs = std::max(report.runs, static_cast<long long>(outcomes.size()));
+        report.modes.push_back({mode, exactValues(mode, report.start, report.ticksPerTimer),
+                                std::nullopt, summarize(outcomes), std::move(outcomes)});
+    }
+    // As bytes: a string would lose its byte-order mark to the page's UTF-8 decoder.
+    const std::string text = spreadsheetText(formatCsv(report));
+    return val::global("Uint8Array")
+        .new_(emscripten::typed_memory_view(text.size(),
+                                            reinterpret_cast<const unsigned char *>(text.data())))
+        .call<val>("slice");
 }
 
 // One mode's batch, run by the page's worker a slice at a time.
@@ -166,6 +207,7 @@ EMSCRIPTEN_BINDINGS(perne_stats)
     using namespace perne::stats;
     emscripten::function("exact", &exact);
     emscripten::function("distribution", &distribution);
+    emscripten::function("batchCsv", &batchCsv);
     emscripten::class_<PageBatch>("Batch")
         .constructor<int, int, int, int, int, std::string, double>()
         .function("runMore", &PageBatch::runMore)

@@ -1,4 +1,4 @@
-// Reading what the teacher types, and writing numbers as perne-stats writes them.
+// Reading what the teacher types.
 'use strict';
 
 const PerneText = (() => {
@@ -56,10 +56,5 @@ const PerneText = (() => {
         return ((BigInt(words[0]) << 32n) | BigInt(words[1])).toString();
     }
 
-    // perne-stats' table: fixed decimals, "—" for a value that does not exist.
-    function fixed(value, decimals) {
-        return value === null || value === undefined ? '—' : value.toFixed(decimals);
-    }
-
-    return { LATTICE_MAX, MAX_RUNS, halfWidth, readCoordinate, readRuns, readSeed, freshSeed, fixed };
+    return { LATTICE_MAX, MAX_RUNS, halfWidth, readCoordinate, readRuns, readSeed, freshSeed };
 })();

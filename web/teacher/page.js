@@ -27,6 +27,7 @@
     let exactAsked = null;
     let exactRequestId = 0;
     const exactWorker = newWorker((message) => {
+        if (message.type === 'csv') return csvArrived(message);
         if (message.type !== 'exact') return;
         exactByKey.set(exactAsked, message.modes);
         exactAsked = null;
@@ -82,7 +83,7 @@
             modes.forEach((values, mode) => {
                 const cell = row.cells[mode + 1];
                 const value = values[row.dataset.key];
-                cell.textContent = PerneText.fixed(value, Number(row.dataset.decimals));
+                cell.textContent = values.texts[row.dataset.key];
                 cell.dataset.value = value === null ? '' : String(value);
             });
         }
@@ -311,15 +312,21 @@
                 PerneCharts.pngOf(svg).then((png) => PerneResults.save(png, `${name}.png`), saveSvg);
         });
     }
+    // The CSV is written by the stats core, in the exact-value worker; saved when it comes back.
+    const csvNames = new Map();
+    let csvRequestId = 0;
     $('download-csv').addEventListener('click', () => {
-        const exact = exactByKey.get(batch.key);
-        if (!exact) return;
-        const csv = PerneResults.csvOf({
-            start: asPairs(batch.start), seed: batch.seed, ticksPerTimer: exact[0].ticksPerTimer,
-            modes: batch.modes.map((m, i) => ({ ...m, exact: exact[i] })),
+        const id = ++csvRequestId;
+        csvNames.set(id, `ペルネ_結果_${place(batch.start)}_種${batch.seed}.csv`);
+        exactWorker.postMessage({
+            type: 'csv', id, start: asPairs(batch.start), seed: batch.seed,
+            modes: batch.modes.map((m) => ({ meetings: m.meetings, firstPeriods: m.firstPeriods })),
         });
-        PerneResults.save(new Blob([csv], { type: 'text/csv' }), `ペルネ_結果_${place(batch.start)}_種${batch.seed}.csv`);
     });
+    function csvArrived({ id, bytes }) {
+        PerneResults.save(new Blob([bytes], { type: 'text/csv' }), csvNames.get(id));
+        csvNames.delete(id);
+    }
 
     // ---- the class's own runs ----
     const classPanel = PerneClassPanel.create({

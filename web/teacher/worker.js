@@ -6,12 +6,14 @@
 //                 {type: 'batch', id, start, runs, seed, modes}  seed as decimal text; modes
 //                                                            to run, of 0 (both walk) and 1
 //                 {type: 'stop', id}
+//                 {type: 'csv', id, start, seed, modes: [{meetings, firstPeriods}, both then dog]}
 // To the page:    {type: 'exact', id, modes: [both, dog]}
 //                 {type: 'distribution', id, modes: [Float64Array, Float64Array]}
 //                   (element k: the chance of k meetings in one run)
 //                 {type: 'progress', id, modes: [{mode, done, meetings, firstPeriods, summary}, ...]}
 //                   (meetings and firstPeriods hold only the runs since the last progress)
 //                 {type: 'finished', id, stopped}
+//                 {type: 'csv', id, bytes}  (perne-stats' CSV as UTF-8 with a byte-order mark, CRLF)
 'use strict';
 
 const SLICE_RUNS = 16;       // runs of each mode between looks at the clock
@@ -41,6 +43,11 @@ function handle(message) {
         postMessage({ type: 'distribution', id: message.id, modes }, modes.map((m) => m.buffer));
     } else if (message.type === 'batch') {
         startBatch(message);
+    } else if (message.type === 'csv') {
+        const { id, start, seed, modes } = message;
+        const bytes = core.batchCsv(...coordinates(start), seed,
+            modes.map((m) => m.meetings), modes.map((m) => m.firstPeriods));
+        postMessage({ type: 'csv', id, bytes }, [bytes.buffer]);
     } else if (message.type === 'stop' && batch && batch.id === message.id) {
         batch.stopping = true;
     }

@@ -40,3 +40,33 @@ TEST(Chart, IsWellFormedAndHoldsBothHistograms)
             << colour;
     }
 }
+
+// The exact values as the table and the teacher's page show them: each row to its decimals,
+// a dash where there is no value (no meeting, so no first-meeting time).
+TEST(ExactTexts, AreTheTablesDecimalsWithADashForNoValue)
+{
+    ExactValues values;
+    values.meanMeetings = 2.0 / 3.0;
+    values.meetingProbability = 0.5;
+    values.firstMeetingSeconds = std::nullopt;
+    values.meanMoves = 1801.0;
+    values.meetingsPer100Moves = 0.0370125;
+    const ExactTexts texts = exactTexts(values);
+    EXPECT_EQ(texts.meanMeetings, "0.6667");
+    EXPECT_EQ(texts.meetingProbability, "0.500000");
+    EXPECT_EQ(texts.firstMeetingSeconds, "—");
+    EXPECT_EQ(texts.meanMoves, "1801.000");
+    EXPECT_EQ(texts.meetingsPer100Moves, "0.0370");
+
+    Report report;
+    report.modes = {{Mode::Dog, values, {}, {}, {}}};
+    EXPECT_NE(formatTable(report).find("0.6667"), std::string::npos);
+}
+
+// For spreadsheets: a byte-order mark, then every line ending in CRLF, nothing else changed.
+TEST(SpreadsheetText, MarksUtf8AndEndsEveryLineInCrlf)
+{
+    EXPECT_EQ(spreadsheetText("a,b\n\nc,\n"), "\xEF\xBB\xBF"
+                                              "a,b\r\n\r\nc,\r\n");
+    EXPECT_EQ(spreadsheetText(""), "\xEF\xBB\xBF");
+}
