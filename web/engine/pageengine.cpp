@@ -10,6 +10,7 @@
 #include "typefaces.h"
 
 #include "clock.h"
+#include "constants.h"
 #include "random.h"
 #include "runcontroller.h"
 #include "texts.h"
@@ -96,11 +97,12 @@ public:
     {}
 
     void load() { m_run.load(); }
-    // mode 1: both walkers move (Command2); -1: the dog alone (Command3).
-    val beginSetUp(int mode)
+    // mode "both": both walkers move (Command2); "dog": the dog alone (Command3), the keys
+    // the CSV and the teacher's page use for the two modes.
+    val beginSetUp(const std::string &mode)
     {
         return promptObject(
-            m_run.beginSetUp(mode == 1 ? RunState::BothWalking : RunState::DogWalking));
+            m_run.beginSetUp(mode == "both" ? RunState::BothWalking : RunState::DogWalking));
     }
     val answerPrompt(const std::string &answer) { return promptObject(m_run.answerPrompt(answer)); }
     bool setUpUnderWay() const { return m_run.setUpUnderWay(); }
@@ -241,6 +243,8 @@ val designTables()
 {
     val d = val::object();
     d.set("twipsPerPixel", kTwipsPerPixel);
+    // The timers' period: the page's intervals only tell the engine the time at this beat.
+    d.set("timerIntervalMs", kTimerIntervalMs);
     d.set("quitTitle", std::string(kQuitTitle));
     d.set("quitQuestion", std::string(kQuitQuestion));
 

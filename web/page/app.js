@@ -1,7 +1,7 @@
 // The page: builds both windows from the engine's design tables and wires the engine's
 // seams to them -- controls on the DOM, prompts and the quit question in the page's own
 // modal boxes, cues through Web Audio, the clock from the local time, and Timer1 and Timer2
-// as two 200 ms intervals. Every rule of the walk and the run stays in the engine: the
+// as two intervals of the engine's timer period. Every rule of the walk and the run stays in the engine: the
 // intervals only tell it the time, and it runs every tick that is due by then, so a hidden
 // tab or a sleeping device never costs the walk a step.
 'use strict';
@@ -9,7 +9,6 @@
 var Perne = window.Perne || (window.Perne = {});
 
 (function () {
-  const kTimerIntervalMs = 200;
   const stage = document.getElementById('stage');
 
   // Seconds since local midnight, with their fraction; the engine reads it as a float.
@@ -148,7 +147,7 @@ var Perne = window.Perne || (window.Perne = {});
           clearInterval(intervals[name]);
           intervals[name] = null;
         } else if (intervals[name] === null && !ended) {
-          intervals[name] = setInterval(tickers[name], kTimerIntervalMs);
+          intervals[name] = setInterval(tickers[name], design.timerIntervalMs);
         }
       },
       playCue(name) { cues.play(name); },
@@ -234,8 +233,8 @@ var Perne = window.Perne || (window.Perne = {});
     const on = (element, handler) => element.addEventListener('click', handler);
     const c1 = form1.controls;
     on(c1.Command1, quit);
-    on(c1.Command2, () => setUp(1));
-    on(c1.Command3, () => setUp(-1));
+    on(c1.Command2, () => setUp('both'));
+    on(c1.Command3, () => setUp('dog'));
     on(c1.Command4, () => engine.command4Click());
     on(c1.Command5, () => engine.command5Click());
     on(c1.Command6, () => { cues.play('pinpon.wav'); show(form2); });

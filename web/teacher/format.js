@@ -2,7 +2,7 @@
 'use strict';
 
 const PerneText = (() => {
-    const LATTICE_MAX = 10;
+    const LATTICE_MAX = PerneConstants.latticeMax;
     const MAX_RUNS = 100000;
     const MAX_SEED = (1n << 64n) - 1n;
 
@@ -29,7 +29,7 @@ const PerneText = (() => {
         if (r.error === 'empty') return { error: '数を入れてください' };
         if (r.error === 'nan') return { error: '数字で入れてください' };
         if (r.error === 'fraction' || r.value < 0 || r.value > LATTICE_MAX)
-            return { error: '0〜10 の整数にしてください' };
+            return { error: `0〜${LATTICE_MAX} の整数にしてください` };
         return { value: r.value };
     }
 

@@ -6,8 +6,9 @@
 (() => {
     const $ = (id) => document.getElementById(id);
     const WHO = ['momotaro', 'dog'];
-    const SECONDS_PER_PERIOD = 0.2;
-    const LIMIT_SECONDS = 180;
+    const SECONDS_PER_PERIOD = PerneConstants.secondsPerPeriod;
+    const LIMIT_SECONDS = PerneConstants.timeLimitSeconds;
+    const MODES = PerneConstants.modes; // 'both', 'dog': the order of every per-mode array
     const DRAW_EVERY_MS = 100;
 
     const workerUrl = URL.createObjectURL(new Blob([PERNE_WORKER_SOURCE], { type: 'text/javascript' }));
@@ -209,7 +210,7 @@
         askDistribution();
         lockPoints(true);
         batchWorkers.forEach((worker, mode) => worker.postMessage({
-            type: 'batch', id: batch.id, start: asPairs(batch.start), runs: batch.runs, seed: batch.seed, modes: [mode],
+            type: 'batch', id: batch.id, start: asPairs(batch.start), runs: batch.runs, seed: batch.seed, modes: [MODES[mode]],
         }));
         $('start').disabled = true;
         $('stop').disabled = false;
@@ -227,7 +228,7 @@
         if (!batch || message.id !== batch.id) return;
         if (message.type === 'progress') {
             message.modes.forEach((m) => {
-                const mode = batch.modes[m.mode];
+                const mode = batch.modes[MODES.indexOf(m.mode)];
                 for (let r = 0; r < m.meetings.length; r++) {
                     mode.meetings.push(m.meetings[r]);
                     mode.firstPeriods.push(m.firstPeriods[r]);

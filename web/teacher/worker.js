@@ -4,7 +4,7 @@
 // From the page:  {type: 'exact', id, start}                 start = {momotaro: [x, y], dog: [x, y]}
 //                 {type: 'distribution', id, start}
 //                 {type: 'batch', id, start, runs, seed, modes}  seed as decimal text; modes
-//                                                            to run, of 0 (both walk) and 1
+//                                                            to run, of 'both' and 'dog'
 //                 {type: 'stop', id}
 //                 {type: 'csv', id, start, seed, modes: [{meetings, firstPeriods}, both then dog]}
 // To the page:    {type: 'exact', id, modes: [both, dog]}
@@ -30,22 +30,18 @@ createPerneStats().then((module) => {
 
 onmessage = (event) => (core ? handle(event.data) : waiting.push(event.data));
 
-function coordinates(start) {
-    return [...start.momotaro, ...start.dog];
-}
-
 function handle(message) {
     if (message.type === 'exact') {
-        const modes = [0, 1].map((mode) => core.exact(mode, ...coordinates(message.start)));
+        const modes = core.constants().modes.map((mode) => core.exact(mode, message.start));
         postMessage({ type: 'exact', id: message.id, modes });
     } else if (message.type === 'distribution') {
-        const modes = [0, 1].map((mode) => core.distribution(mode, ...coordinates(message.start)));
+        const modes = core.constants().modes.map((mode) => core.distribution(mode, message.start));
         postMessage({ type: 'distribution', id: message.id, modes }, modes.map((m) => m.buffer));
     } else if (message.type === 'batch') {
         startBatch(message);
     } else if (message.type === 'csv') {
         const { id, start, seed, modes } = message;
-        const bytes = core.batchCsv(...coordinates(start), seed,
+        const bytes = core.batchCsv(start, seed,
             modes.map((m) => m.meetings), modes.map((m) => m.firstPeriods));
         postMessage({ type: 'csv', id, bytes }, [bytes.buffer]);
     } else if (message.type === 'stop' && batch && batch.id === message.id) {
@@ -57,7 +53,7 @@ function startBatch({ id, start, runs, seed, modes }) {
     if (batch) finish(true);
     batch = {
         id, runs, stopping: false, modes,
-        runners: modes.map((mode) => new core.Batch(mode, ...coordinates(start), seed, runs)),
+        runners: modes.map((mode) => new core.Batch(mode, start, seed, runs)),
         reported: modes.map(() => 0),
     };
     continueSoon();
