@@ -7,6 +7,7 @@
 #include "distribution.h"
 #include "exact.h"
 #include "headless.h"
+#include "leadingnumber.h"
 #include "report.h"
 #include "summary.h"
 
@@ -62,6 +63,14 @@ val constants()
     out.set("latticeMin", static_cast<int>(kLatticeMin));
     out.set("latticeMax", static_cast<int>(kLatticeMax));
     out.set("meetingCountMax", static_cast<int>(kMeetingCountMax));
+    // The characters typed numbers may hold in the place of ASCII (runtime/leadingnumber.h).
+    val fullWidth = val::object();
+    fullWidth.set("first", static_cast<int>(kFullWidthFirst));
+    fullWidth.set("last", static_cast<int>(kFullWidthLast));
+    fullWidth.set("offset", static_cast<int>(kFullWidthOffset));
+    fullWidth.set("minusSign", static_cast<int>(kMinusSign));
+    fullWidth.set("ideographicSpace", static_cast<int>(kIdeographicSpace));
+    out.set("fullWidth", fullWidth);
     return out;
 }
 

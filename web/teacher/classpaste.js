@@ -11,13 +11,10 @@ const PerneClassPaste = (() => {
     const LATTICE_MAX = PerneConstants.latticeMax;
     const MAX_MEETINGS = PerneConstants.meetingCountMax;
     // The mode as the student's buttons read, in either width; 0 both walk, 1 the dog alone.
-    const MODE = /([12１２])\s*人が動くとき/;
-    const SEPARATORS = /[\t,，、;；\s\u3000"“”'’]+/;
+    const MODE = /([12])\s*人が動くとき/;
+    const SEPARATORS = /[\t,、;\s"“”'’]+/;
 
-    function halfWidth(text) {
-        return text.replace(/[０-９]/g, (c) => String.fromCharCode(c.charCodeAt(0) - 0xfee0))
-            .replace(/[－−]/g, '-').replace(/．/g, '.');
-    }
+    const halfWidth = PerneText.halfWidth; // the engine's one set of full-width stand-ins
 
     const cellsOf = (text) => text.split(SEPARATORS).filter((c) => c !== '');
     const isNumber = (cell) => /^[-+]?(\d+\.?\d*|\.\d+)$/.test(cell);

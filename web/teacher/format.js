@@ -6,17 +6,24 @@ const PerneText = (() => {
     const MAX_RUNS = 100000;
     const MAX_SEED = (1n << 64n) - 1n;
 
-    // Full-width digits and signs read as their ASCII twins; blanks around are dropped.
+    // The engine's one set of stand-ins for ASCII in typed numbers (runtime/leadingnumber.h,
+    // handed over by the build): full-width forms, the minus sign, the ideographic space.
+    const STAND_INS = PerneConstants.fullWidth;
     function halfWidth(text) {
-        return text
-            .replace(/[０-９．－＋]/g, (c) => String.fromCharCode(c.charCodeAt(0) - 0xfee0))
-            .replace(/[−ー]/g, '-')
-            .replace(/^[\s\u3000]+|[\s\u3000]+$/g, '');
+        let out = '';
+        for (const c of text) {
+            const code = c.codePointAt(0);
+            if (code === STAND_INS.ideographicSpace) out += ' ';
+            else if (code === STAND_INS.minusSign) out += '-';
+            else if (code >= STAND_INS.first && code <= STAND_INS.last) out += String.fromCharCode(code - STAND_INS.offset);
+            else out += c;
+        }
+        return out;
     }
 
     // A whole number, or what is wrong with the text; `what` names the field in the message.
     function readWhole(text) {
-        const t = halfWidth(text);
+        const t = halfWidth(text).trim();
         if (t === '') return { error: 'empty' };
         if (!/^[-+]?(\d+(\.\d*)?|\.\d+)$/.test(t)) return { error: 'nan' };
         const n = Number(t);
@@ -34,7 +41,7 @@ const PerneText = (() => {
     }
 
     function readRuns(text) {
-        const r = readWhole(text.replace(/[,，]/g, ''));
+        const r = readWhole(halfWidth(text).replace(/,/g, ''));
         if (r.error === 'empty' || r.error === 'nan') return { error: '回数は数字で入れてください' };
         if (r.error === 'fraction') return { error: '回数は整数で入れてください' };
         if (r.value < 1) return { error: '回数は 1 以上にしてください' };
@@ -44,7 +51,7 @@ const PerneText = (() => {
 
     // Empty text: a fresh seed each time. Otherwise 0 .. 2^64 - 1, kept as decimal text.
     function readSeed(text) {
-        const t = halfWidth(text);
+        const t = halfWidth(text).trim();
         if (t === '') return { value: null };
         if (!/^\d+$/.test(t) || BigInt(t) > MAX_SEED)
             return { error: '種は 0 から 18446744073709551615 までの整数です' };
