@@ -8,6 +8,7 @@
 #include "palette.h"
 #include "problemtexts.h"
 #include "typefaces.h"
+#include "windowlogic.h"
 
 #include "clock.h"
 #include "constants.h"
@@ -313,6 +314,20 @@ val designTables()
     names.set("problem", std::string(kProblemAccessibleName));
     names.set("conditions", std::string(kConditionsAccessibleName));
     d.set("accessibleNames", names);
+
+    // The problem window's printout, as the Qt window takes the same steps.
+    val printout = val::array();
+    for (const PrintStep &step : kProblemPrintout) {
+        static constexpr const char *kOps[] = {"clear", "emptyLine", "fontSize", "foreColour",
+                                               "line"};
+        val o = val::object();
+        o.set("box", std::string(step.box));
+        o.set("op", std::string(kOps[static_cast<int>(step.op)]));
+        o.set("text", std::string(step.text));
+        o.set("value", step.value);
+        printout.call<void>("push", o);
+    }
+    d.set("problemPrintout", printout);
     d.set("runEndedText", std::string(kRunEndedAnnouncement));
     return d;
 }
@@ -326,6 +341,24 @@ val latticeToField(int x, int y)
     o.set("x", px.x);
     o.set("y", px.y);
     return o;
+}
+
+// The simulation window's button that takes the focus from `disabled` (forms/windowlogic.h);
+// isEnabled(name) tells whether a button is enabled now. Null if none.
+val buttonTakingFocus(const std::string &disabled, val isEnabled)
+{
+    const auto next = buttonTakingFocusFrom(kForm1Controls, disabled, [&](std::string_view name) {
+        return isEnabled(std::string(name)).as<bool>();
+    });
+    return next ? val(std::string(*next)) : val::null();
+}
+
+// The letter spacing, in pixels, to draw a caption with in a box `boxWidth` wide;
+// widthAt(spacing) measures it at a spacing (forms/windowlogic.h).
+double captionSpacing(double boxWidth, val widthAt)
+{
+    return fittedCaptionSpacing(boxWidth,
+                                [&](double spacing) { return widthAt(spacing).as<double>(); });
 }
 
 } // namespace
@@ -350,4 +383,6 @@ EMSCRIPTEN_BINDINGS(perne_page)
         .function("finishedRunLine", &PageEngine::finishedRunLine);
     function("designTables", &perne::designTables);
     function("latticeToField", &perne::latticeToField);
+    function("buttonTakingFocus", &perne::buttonTakingFocus);
+    function("captionSpacing", &perne::captionSpacing);
 }

@@ -36,18 +36,11 @@ var Perne = window.Perne || (window.Perne = {});
                             `${(viewHeight - height * scale) / 2}px) scale(${scale})`;
   }
 
-  // A focused button that goes disabled hands the focus on to the next one in tab order,
-  // going round; never to Quit, so that a stray key cannot ask to end the program.
-  function focusAfter(win, button) {
-    const all = [...win.client.querySelectorAll(':scope > button')];
-    const from = all.indexOf(button);
-    for (let i = 1; i <= all.length; ++i) {
-      const next = all[(from + i) % all.length];
-      if (!next.disabled && next.dataset.name !== 'Command1') {
-        next.focus({ preventScroll: true });
-        return;
-      }
-    }
+  // A focused button that goes disabled hands the focus on to the button the engine names
+  // (the next enabled one in tab order, never Quit).
+  function focusAfter(module, win, button) {
+    const next = module.buttonTakingFocus(button.dataset.name, (name) => !win.controls[name].disabled);
+    if (next !== null) win.controls[next].focus({ preventScroll: true });
   }
 
   // The window's tab stops in their design order: the buttons that can be pressed and the
@@ -95,7 +88,7 @@ var Perne = window.Perne || (window.Perne = {});
     const module = await createPerneEngine();
     const design = module.designTables();
     const cues = Perne.createCues();
-    const form1 = Perne.buildForm1(design);
+    const form1 = Perne.buildForm1(design, module);
     const form2 = Perne.buildForm2(design);
     const dialogs = Perne.createDialogs(() => [form1.element, form2.element]);
     const announcer = Perne.createAnnouncer(document.getElementById('announcer'), design.runEndedText);
@@ -135,7 +128,7 @@ var Perne = window.Perne || (window.Perne = {});
         if (hadFocus && !enabled) {
           queueMicrotask(() => {
             const now = document.activeElement;
-            if (now === button || now === document.body || now === null) focusAfter(form1, button);
+            if (now === button || now === document.body || now === null) focusAfter(module, form1, button);
           });
         }
       },
@@ -170,30 +163,18 @@ var Perne = window.Perne || (window.Perne = {});
       (target.disabled ? form1.controls.Picture1 : target).focus({ preventScroll: true });
     }
 
-    // The problem window prints its texts afresh every time it is shown. The first empty
-    // line of each box goes out in whatever size the box has then.
+    // The problem window prints its texts afresh every time it is shown, in the engine's
+    // steps. The first empty line of each box goes out in whatever size the box has then.
     function activateForm2() {
-      const texts = design.problem;
-      const colour = (n) => design.colours.table[n];
-      const p1 = form2.picture1;
-      p1.clear();
-      p1.print();
-      p1.setFontSize(texts.printPoints);
-      p1.setForeColour(colour(texts.headingColour));
-      p1.print(texts.contestLine);
-      p1.print();
-      p1.setForeColour(colour(texts.textColour));
-      p1.print(texts.problemHeading);
-      for (const line of texts.problemLines) p1.print(line);
-      const p2 = form2.picture2;
-      p2.clear();
-      p2.print();
-      p2.setFontSize(texts.printPoints);
-      p2.setForeColour(colour(texts.headingColour));
-      p2.print(texts.conditionsHeading);
-      p2.setForeColour(colour(texts.conditionColour));
-      for (const line of texts.conditionLines) p2.print(line);
-      p2.setForeColour(colour(texts.textColour));
+      const boxes = { Picture1: form2.picture1, Picture2: form2.picture2 };
+      for (const step of design.problemPrintout) {
+        const box = boxes[step.box];
+        if (step.op === 'clear') box.clear();
+        else if (step.op === 'emptyLine') box.print();
+        else if (step.op === 'fontSize') box.setFontSize(step.value);
+        else if (step.op === 'foreColour') box.setForeColour(design.colours.table[step.value]);
+        else box.print(step.text);
+      }
     }
 
     // Mode button: the engine asks its prompts one at a time, each in the input box.

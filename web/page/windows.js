@@ -69,16 +69,17 @@ var Perne = window.Perne || (window.Perne = {});
     return controls.filter((c) => c.kind === 'button').sort((a, b) => a.tabIndex - b.tabIndex);
   }
 
-  // Some axis marks are barely wider than their box in a substitute face: draw them a
-  // little tighter rather than cut them off.
-  function fitCaption(element) {
-    for (let spacing = 0; element.scrollWidth > element.clientWidth && spacing > -3;) {
-      spacing -= 0.5;
-      element.style.letterSpacing = `${spacing}px`;
-    }
+  // Some axis marks are barely wider than their box in a substitute face: they are drawn a
+  // little tighter, as the engine says (the Qt window tightens them alike).
+  function fitCaption(element, engine) {
+    const spacing = engine.captionSpacing(element.clientWidth, (s) => {
+      element.style.letterSpacing = `${s}px`;
+      return element.scrollWidth;
+    });
+    element.style.letterSpacing = `${spacing}px`;
   }
 
-  Perne.buildForm1 = function (design) {
+  Perne.buildForm1 = function (design, engine) {
     const form = design.form1;
     const w = frame('Form1', form);
     w.client.style.background = form.background;
@@ -137,7 +138,7 @@ var Perne = window.Perne || (window.Perne = {});
     addButtons(w, form, controls);
 
     const fit = () => {
-      for (const c of form.controls) if (c.kind === 'axisLabel') fitCaption(controls[c.name]);
+      for (const c of form.controls) if (c.kind === 'axisLabel') fitCaption(controls[c.name], engine);
     };
     fit();
     if (document.fonts) document.fonts.ready.then(fit, () => {});
