@@ -21,7 +21,7 @@ var Perne = window.Perne || (window.Perne = {});
 
   // The shown window fills the viewport, scaled as a whole, centred, with its proportions.
   function fit() {
-    const shown = stage.querySelector('.window:not([hidden])');
+    const shown = /** @type {HTMLElement | null} */ (stage.querySelector('.window:not([hidden])'));
     if (!shown) return;
     const width = shown.offsetWidth;
     const height = shown.offsetHeight;

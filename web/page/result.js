@@ -14,7 +14,7 @@ var Perne = window.Perne || (window.Perne = {});
   Perne.createResultCopy = function (finishedRunLine) {
     const stage = document.getElementById('stage');
     const form1 = document.getElementById('Form1');
-    const client = form1.querySelector('.client');
+    const client = /** @type {HTMLElement} */ (form1.querySelector('.client'));
 
     const box = document.createElement('div');
     box.id = 'result';

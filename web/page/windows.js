@@ -58,7 +58,7 @@ var Perne = window.Perne || (window.Perne = {});
   function frame(id, form) {
     const element = document.getElementById(id);
     element.querySelector('.titlebar .caption').textContent = form.caption;
-    const client = element.querySelector('.client');
+    const client = /** @type {HTMLElement} */ (element.querySelector('.client'));
     client.style.width = `${form.clientW}px`;
     client.style.height = `${form.clientH}px`;
     return { element, client, close: element.querySelector('.titlebar .close') };

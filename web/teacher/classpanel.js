@@ -63,7 +63,7 @@ const PerneClassPanel = (() => {
         let cleared = null; // the text a Clear took away, until the box changes again
         const distributions = new Map(); // key -> [both, dog]
 
-        const countMode = () => Number(document.querySelector(`input[name="${e.countMode}"]:checked`).value);
+        const countMode = () => Number(/** @type {HTMLInputElement} */ (document.querySelector(`input[name="${e.countMode}"]:checked`)).value);
 
         function groups() {
             const byKey = new Map();

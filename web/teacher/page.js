@@ -4,7 +4,8 @@
 'use strict';
 
 (() => {
-    const $ = (id) => document.getElementById(id);
+    // Every element the page looks up by id is one of its inputs, buttons, tables or boxes.
+    const $ = (/** @type {string} */ id) => /** @type {HTMLInputElement & HTMLTableElement} */ (document.getElementById(id));
     const WHO = ['momotaro', 'dog'];
     const SECONDS_PER_PERIOD = PerneConstants.secondsPerPeriod;
     const LIMIT_SECONDS = PerneConstants.timeLimitSeconds;
@@ -12,6 +13,7 @@
     const DRAW_EVERY_MS = 100;
 
     const workerUrl = URL.createObjectURL(new Blob([PERNE_WORKER_SOURCE], { type: 'text/javascript' }));
+    /** @param {(message: import('./messages').FromWorker) => void} onMessage */
     const newWorker = (onMessage) => {
         const worker = new Worker(workerUrl);
         worker.onmessage = (event) => onMessage(event.data);
@@ -22,6 +24,13 @@
     const keyOf = (s) => `${s.momotaro.x},${s.momotaro.y},${s.dog.x},${s.dog.y}`;
     const asPairs = (s) => ({ momotaro: [s.momotaro.x, s.momotaro.y], dog: [s.dog.x, s.dog.y] });
     const exactByKey = new Map();
+    /**
+     * @typedef {{ momotaro: { x: number, y: number }, dog: { x: number, y: number } }} Points
+     * @typedef {{ meetings: number[], firstPeriods: number[], summary: import('./perne-stats-core').Summary | null }} ModeRuns
+     * @typedef {{ id: number, start: Points, key: string, runs: number, seed: string, running: boolean,
+     *             stopped: boolean, workersLeft: number, modes: ModeRuns[] }} ShownBatch
+     */
+    /** @type {ShownBatch | null} */
     let batch = null; // the batch on screen, running or done
 
     // ---- exact values: one request at a time, always for the latest points ----
@@ -100,7 +109,7 @@
     function showCurve() {
         $('curve-chart').innerHTML = curveSvg();
         $('curve-chart').dataset.key = keyOf(start);
-        $('curve-seconds').textContent = markSeconds();
+        $('curve-seconds').textContent = String(markSeconds());
         const at = Math.round(markSeconds() / SECONDS_PER_PERIOD);
         ['both', 'dog'].forEach((id, mode) => {
             const curve = curves()[mode];
@@ -204,8 +213,8 @@
             stopped: false,
             workersLeft: batchWorkers.length,
             modes: [0, 1].map(() => ({ meetings: [], firstPeriods: [], summary: null })),
+            key: keyOf(start),
         };
-        batch.key = keyOf(batch.start);
         askExact();
         askDistribution();
         lockPoints(true);
@@ -263,7 +272,7 @@
         const fraction = (done[0] + done[1]) / (2 * batch.runs);
         const bar = $('progress');
         bar.setAttribute('aria-valuenow', String(Math.round(fraction * 100)));
-        bar.firstElementChild.style.width = `${fraction * 100}%`;
+        /** @type {HTMLElement} */ (bar.firstElementChild).style.width = `${fraction * 100}%`;
         $('progress-text').textContent = `${Math.min(...done)} / ${batch.runs} 回`;
         const status = batch.running ? 'ためしています…' : batch.stopped ? '中止しました（終わった分を表示）' : '終わりました';
         // A polite live region: written only when it changes, so a finished batch is said once.
@@ -301,7 +310,7 @@
         both: () => [histogramSvg(0), `ペルネ_度数分布_２人_${place(batch ? batch.start : start)}`],
         dog: () => [histogramSvg(1), `ペルネ_度数分布_１人_${place(batch ? batch.start : start)}`],
     };
-    for (const button of document.querySelectorAll('[data-download]')) {
+    for (const button of /** @type {NodeListOf<HTMLElement>} */ (document.querySelectorAll('[data-download]'))) {
         button.addEventListener('click', () => {
             const [svg, name] = chartOf[button.dataset.download]();
             const saveSvg = () => PerneResults.save(
@@ -360,9 +369,9 @@
     }
 
     // ---- views: everything on one long page, or one screen at a time for the projector ----
-    const views = [...document.querySelectorAll('[data-view-button]')];
+    const views = [.../** @type {NodeListOf<HTMLElement>} */ (document.querySelectorAll('[data-view-button]'))];
     function showView(name) {
-        document.querySelector('main').dataset.view = name;
+        /** @type {HTMLElement} */ (document.querySelector('main')).dataset.view = name;
         for (const b of views) b.setAttribute('aria-pressed', String(b.dataset.viewButton === name));
         if (name === 'class') classPanel.render();
     }

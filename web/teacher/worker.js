@@ -19,6 +19,14 @@
 const SLICE_RUNS = 16;       // runs of each mode between looks at the clock
 const REPORT_EVERY_MS = 100; // progress messages: ten a second move the bar smoothly enough
 
+/**
+ * A message to the page, with the buffers it hands over.
+ * @param {import('./messages').FromWorker} message
+ * @param {Transferable[]} [transfer]
+ */
+const send = (message, transfer = []) => postMessage(message, transfer);
+
+/** @type {import('./perne-stats-core').PerneStatsModule | null} */
 let core = null;
 let batch = null;
 const waiting = [];
@@ -30,20 +38,21 @@ createPerneStats().then((module) => {
 
 onmessage = (event) => (core ? handle(event.data) : waiting.push(event.data));
 
+/** @param {import('./messages').ToWorker} message */
 function handle(message) {
     if (message.type === 'exact') {
         const modes = core.constants().modes.map((mode) => core.exact(mode, message.start));
-        postMessage({ type: 'exact', id: message.id, modes });
+        send({ type: 'exact', id: message.id, modes });
     } else if (message.type === 'distribution') {
         const modes = core.constants().modes.map((mode) => core.distribution(mode, message.start));
-        postMessage({ type: 'distribution', id: message.id, modes }, modes.map((m) => m.buffer));
+        send({ type: 'distribution', id: message.id, modes }, modes.map((m) => m.buffer));
     } else if (message.type === 'batch') {
         startBatch(message);
     } else if (message.type === 'csv') {
         const { id, start, seed, modes } = message;
         const bytes = core.batchCsv(start, seed,
             modes.map((m) => m.meetings), modes.map((m) => m.firstPeriods));
-        postMessage({ type: 'csv', id, bytes }, [bytes.buffer]);
+        send({ type: 'csv', id, bytes }, [bytes.buffer]);
     } else if (message.type === 'stop' && batch && batch.id === message.id) {
         batch.stopping = true;
     }
@@ -89,13 +98,13 @@ function report() {
         batch.reported[i] = runner.done();
         return { mode: batch.modes[i], done: runner.done(), ...fresh, summary: runner.summary() };
     });
-    postMessage({ type: 'progress', id: batch.id, modes },
+    send({ type: 'progress', id: batch.id, modes },
         modes.flatMap((m) => [m.meetings.buffer, m.firstPeriods.buffer]));
 }
 
 function finish(stopped) {
     report();
     batch.runners.forEach((runner) => runner.delete());
-    postMessage({ type: 'finished', id: batch.id, stopped });
+    send({ type: 'finished', id: batch.id, stopped });
     batch = null;
 }

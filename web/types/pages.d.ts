@@ -1,0 +1,20 @@
+// What the pages' classic scripts find around them: the WebAssembly modules' loaders, the
+// constants the build writes, the worker's source, and the student page's namespace.
+import type { PerneEngineModule } from '../engine/perne-engine';
+import type { Constants } from '../teacher/perne-stats-core';
+
+declare global {
+  /** The student's engine (perne-engine.js, inlined before the page's scripts). */
+  function createPerneEngine(): Promise<PerneEngineModule>;
+  /** Written at build time from the stats core (web/teacher/constants.mjs). */
+  const PerneConstants: Readonly<Constants>;
+  /** The teacher page's worker: the stats core's loader, then worker.js. */
+  const PERNE_WORKER_SOURCE: string;
+  /** The student page's scripts share one namespace. */
+  var Perne: Record<string, any>;
+  interface Window {
+    Perne: Record<string, any>;
+    webkitAudioContext?: typeof AudioContext;
+  }
+}
+export {};
