@@ -3,11 +3,9 @@
 #include "design.h"
 #include "problemtexts.h"
 
-#include <algorithm>
 #include <array>
 #include <optional>
 #include <string_view>
-#include <vector>
 
 // What both front ends do alike around the windows, once: the problem window's printout on
 // activation, the button that takes the focus from one being disabled, and the tightening of
@@ -68,20 +66,24 @@ std::optional<std::string_view> buttonTakingFocusFrom(const std::array<DesignCon
                                                       std::string_view disabled,
                                                       IsEnabled isEnabled)
 {
-    std::vector<const DesignControl *> buttons;
-    for (const DesignControl &c : controls)
-        if (c.kind == ControlKind::Button)
-            buttons.push_back(&c);
-    std::sort(buttons.begin(), buttons.end(), [](const DesignControl *a, const DesignControl *b) {
-        return a->tabIndex < b->tabIndex;
-    });
-    const auto from = std::find_if(buttons.begin(), buttons.end(),
-                                   [&](const DesignControl *c) { return c->name == disabled; });
-    if (from == buttons.end())
+    // The buttons in tab order (a few, sorted in place: no allocation, small in the page).
+    std::array<const DesignControl *, N> buttons{};
+    std::size_t count = 0;
+    for (const DesignControl &c : controls) {
+        if (c.kind != ControlKind::Button)
+            continue;
+        std::size_t at = count++;
+        for (; at > 0 && buttons[at - 1]->tabIndex > c.tabIndex; --at)
+            buttons[at] = buttons[at - 1];
+        buttons[at] = &c;
+    }
+    std::size_t from = 0;
+    while (from < count && buttons[from]->name != disabled)
+        ++from;
+    if (from == count)
         return std::nullopt;
-    const auto start = std::size_t(from - buttons.begin());
-    for (std::size_t i = 1; i < buttons.size(); ++i) {
-        const std::string_view name = buttons[(start + i) % buttons.size()]->name;
+    for (std::size_t i = 1; i < count; ++i) {
+        const std::string_view name = buttons[(from + i) % count]->name;
         if (name != "Command1" && isEnabled(name))
             return name;
     }
