@@ -5,9 +5,8 @@
 // one announcement: the last.
 'use strict';
 
-var Perne = window.Perne || (window.Perne = {});
-
-Perne.createAnnouncer = function (region, endText) {
+const PerneAnnouncer = (() => {
+  function create(region, endText) {
   const running = new Set();
   let count = '';
   let pending = null;
@@ -47,3 +46,6 @@ Perne.createAnnouncer = function (region, endText) {
     },
   };
 };
+
+  return { create };
+})();

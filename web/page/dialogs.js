@@ -3,9 +3,8 @@
 // the answer to a callback, so the page's timers go on while they are open.
 'use strict';
 
-var Perne = window.Perne || (window.Perne = {});
-
-Perne.createDialogs = function (background) {
+const PerneDialogs = (() => {
+  function create(background) {
   const inputBox = document.getElementById('inputBox');
   const inputForm = inputBox.querySelector('form');
   const inputTitle = inputBox.querySelector('.caption');
@@ -99,3 +98,6 @@ Perne.createDialogs = function (background) {
     },
   };
 };
+
+  return { create };
+})();

@@ -3,9 +3,7 @@
 // design's tab order, lines behind the controls of their container.
 'use strict';
 
-var Perne = window.Perne || (window.Perne = {});
-
-(function () {
+const PerneWindows = (() => {
   const images = { Picture3: 'inline:momotaro.png', Picture2: 'inline:dog.png' };
 
   function place(element, c) {
@@ -79,7 +77,7 @@ var Perne = window.Perne || (window.Perne = {});
     element.style.letterSpacing = `${spacing}px`;
   }
 
-  Perne.buildForm1 = function (design, engine) {
+  function buildForm1(design, engine) {
     const form = design.form1;
     const w = frame('Form1', form);
     w.client.style.background = form.background;
@@ -145,7 +143,7 @@ var Perne = window.Perne || (window.Perne = {});
     return { ...w, controls, caption: form.caption };
   };
 
-  Perne.buildForm2 = function (design) {
+  function buildForm2(design) {
     const form = design.form2;
     const w = frame('Form2', form);
     const controls = {};
@@ -166,8 +164,9 @@ var Perne = window.Perne || (window.Perne = {});
       ...w,
       controls,
       caption: form.caption,
-      picture1: new Perne.PrintBox(controls.Picture1, design.typefaces.defaultPoints),
-      picture2: new Perne.PrintBox(controls.Picture2, design.typefaces.defaultPoints),
+      picture1: new PernePrintBox.PrintBox(controls.Picture1, design.typefaces.defaultPoints),
+      picture2: new PernePrintBox.PrintBox(controls.Picture2, design.typefaces.defaultPoints),
     };
   };
+  return { buildForm1, buildForm2 };
 })();

@@ -1,5 +1,5 @@
 // What the pages' classic scripts find around them: the WebAssembly modules' loaders, the
-// constants the build writes, the worker's source, and the student page's namespace.
+// constants the build writes, the worker's source, and what the student's page shows its tests.
 import type { PerneEngineModule } from '../engine/perne-engine';
 import type { Constants } from '../teacher/perne-stats-core';
 
@@ -10,10 +10,13 @@ declare global {
   const PerneConstants: Readonly<Constants>;
   /** The teacher page's worker: the stats core's loader, then worker.js. */
   const PERNE_WORKER_SOURCE: string;
-  /** The student page's scripts share one namespace. */
-  var Perne: Record<string, any>;
   interface Window {
-    Perne: Record<string, any>;
+    /** What the tests and the benchmarks read of the running student's page. */
+    Perne: {
+      ticks: { readonly Timer1: number; readonly Timer2: number };
+      engine: PerneEngineModule;
+      readyAt: number;
+    };
     webkitAudioContext?: typeof AudioContext;
   }
 }
