@@ -19,7 +19,8 @@ function timeBoth(Module, points, repeats) {
     let rows = 0;
     for (let i = 0; i <= repeats; i++) {
         const begun = performance.now();
-        rows = Module.distribution(0, ...points).length + Module.distribution(1, ...points).length;
+        const start = { momotaro: points.slice(0, 2), dog: points.slice(2) };
+        rows = Module.distribution('both', start).length + Module.distribution('dog', start).length;
         if (i > 0) times.push(performance.now() - begun);
     }
     return { times, rows };

@@ -10,12 +10,6 @@
 namespace perne {
 namespace {
 
-constexpr char32_t kIdeographicSpace = 0x3000;
-constexpr char32_t kFullWidthFirst = 0xFF01; // full-width '!'
-constexpr char32_t kFullWidthLast = 0xFF5E;  // full-width '~'
-constexpr char32_t kFullWidthOffset = 0xFEE0;
-constexpr char32_t kMinusSign = 0x2212;
-
 // Decodes one UTF-8 sequence at text[pos]; a malformed byte decodes as itself so that it
 // simply ends the number.
 char32_t decode(std::string_view text, std::size_t &pos)
@@ -104,6 +98,24 @@ double outOfRange(const std::string &number, std::size_t exponentAt)
 }
 
 } // namespace
+
+std::string halfWidth(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t from = pos;
+        const char32_t code = decode(text, pos);
+        if (code == kIdeographicSpace)
+            out += ' ';
+        else if ((code >= kFullWidthFirst && code <= kFullWidthLast) || code == kMinusSign)
+            out += toAscii(code);
+        else
+            out.append(text.substr(from, pos - from));
+    }
+    return out;
+}
 
 double leadingNumber(std::string_view text) noexcept
 {

@@ -97,6 +97,24 @@ std::string numberText(const std::optional<double> &value)
     return value ? numberText(*value) : std::string();
 }
 
+ExactTexts exactTexts(const ExactValues &values)
+{
+    return {fixed(values.meanMeetings, 4), fixed(values.meetingProbability, 6),
+            fixed(values.firstMeetingSeconds, 3), fixed(values.meanMoves, 3),
+            fixed(values.meetingsPer100Moves, 4)};
+}
+
+std::string spreadsheetText(std::string_view csv)
+{
+    std::string out = "\xEF\xBB\xBF";
+    for (const char c : csv) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
 std::string formatTable(const Report &report)
 {
     std::string out;
@@ -124,7 +142,7 @@ std::string formatTable(const Report &report)
 
     row("", [](const ModeResult &m) { return std::string(modeCaption(m.mode)); });
     row("ペルネ回数の期待値（厳密）",
-        [](const ModeResult &m) { return fixed(m.exact.meanMeetings, 4); });
+        [](const ModeResult &m) { return exactTexts(m.exact).meanMeetings; });
     simulated("ペルネ回数の平均（シミュレーション）",
               [](const Summary &s) { return fixed(s.mean, 4); });
     simulated("　標準偏差", [](const Summary &s) { return fixed(s.sd, 4); });
@@ -135,17 +153,17 @@ std::string formatTable(const Report &report)
         return std::to_string(s.min) + "〜" + std::to_string(s.max);
     });
     row("1回以上出会う確率（厳密）",
-        [](const ModeResult &m) { return fixed(m.exact.meetingProbability, 6); });
+        [](const ModeResult &m) { return exactTexts(m.exact).meetingProbability; });
     row("最初のペルネまでの秒数の期待値（厳密）※",
-        [](const ModeResult &m) { return fixed(m.exact.firstMeetingSeconds, 3); });
+        [](const ModeResult &m) { return exactTexts(m.exact).firstMeetingSeconds; });
     simulated("　同（シミュレーションの平均）",
               [](const Summary &s) { return fixed(s.firstMeetingSeconds, 3); });
     row("　同（時間制限がないとき、厳密）※※",
         [](const ModeResult &m) { return fixed(m.unlimitedFirstMeetingSeconds, 3); });
     row("動いた手数の期待値（厳密）",
-        [](const ModeResult &m) { return fixed(m.exact.meanMoves, 3); });
+        [](const ModeResult &m) { return exactTexts(m.exact).meanMoves; });
     row("100手あたりのペルネ回数（厳密）",
-        [](const ModeResult &m) { return fixed(m.exact.meetingsPer100Moves, 4); });
+        [](const ModeResult &m) { return exactTexts(m.exact).meetingsPer100Moves; });
 
     if (report.runs > 0) {
         out += "\nペルネ回数の度数分布（実験の回数）\n";
@@ -173,20 +191,22 @@ std::string formatCsv(const Report &report)
 {
     std::string out = "mode,momotaro_x,momotaro_y,dog_x,dog_y,ticks_per_timer,exact_mean,"
                       "exact_p_meet,exact_first_meeting_s,exact_moves,"
-                      "exact_meetings_per_100_moves,runs,mean,sd,ci95_low,ci95_high,min,max\n";
+                      "exact_meetings_per_100_moves,runs,mean,sd,ci95_low,ci95_high,min,max,"
+                      "seed\n";
     for (const ModeResult &m : report.modes) {
-        std::vector<std::string> cells{std::string(modeKey(m.mode)),
-                                       std::to_string(report.start.momotaro.x),
-                                       std::to_string(report.start.momotaro.y),
-                                       std::to_string(report.start.dog.x),
-                                       std::to_string(report.start.dog.y),
-                                       std::to_string(report.ticksPerTimer),
-                                       numberText(m.exact.meanMeetings),
-                                       numberText(m.exact.meetingProbability),
-                                       numberText(m.exact.firstMeetingSeconds),
-                                       numberText(m.exact.meanMoves),
-                                       numberText(m.exact.meetingsPer100Moves),
-                                       std::to_string(report.runs)};
+        std::vector<std::string> cells{
+            std::string(modeKey(m.mode)),
+            std::to_string(report.start.momotaro.x),
+            std::to_string(report.start.momotaro.y),
+            std::to_string(report.start.dog.x),
+            std::to_string(report.start.dog.y),
+            std::to_string(report.ticksPerTimer),
+            numberText(m.exact.meanMeetings),
+            numberText(m.exact.meetingProbability),
+            numberText(m.exact.firstMeetingSeconds),
+            numberText(m.exact.meanMoves),
+            numberText(m.exact.meetingsPer100Moves),
+            std::to_string(m.simulated ? m.simulated->runs : report.runs)};
         if (m.simulated) {
             const Summary &s = *m.simulated;
             for (std::string cell :
@@ -196,6 +216,7 @@ std::string formatCsv(const Report &report)
         } else {
             cells.resize(cells.size() + 6);
         }
+        cells.push_back(m.simulated ? std::to_string(report.seed) : std::string());
         for (std::size_t i = 0; i < cells.size(); ++i)
             out += (i ? "," : "") + cells[i];
         out += "\n";

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace perne::stats {
@@ -37,7 +38,20 @@ struct Report
 // The table for the terminal, in Japanese, the modes side by side.
 std::string formatTable(const Report &report);
 
-// A header line and one row per mode. When runs were simulated, two more tables follow,
+// The exact values as the table writes them, each to its own number of decimals; "—" for a
+// value that does not exist. The teacher's page shows these very texts.
+struct ExactTexts
+{
+    std::string meanMeetings;
+    std::string meetingProbability;
+    std::string firstMeetingSeconds;
+    std::string meanMoves;
+    std::string meetingsPer100Moves;
+};
+ExactTexts exactTexts(const ExactValues &values);
+
+// A header line and one row per mode, ending on the batch's seed (empty when no runs were
+// simulated). When runs were simulated, two more tables follow,
 // each after an empty line and under its own header: the histogram (mode, meetings, runs:
 // how many runs of the mode counted that many meetings, every count from 0 to the largest)
 // and every run (mode, run numbered from 1, its meetings, the seconds to its first meeting
@@ -51,6 +65,10 @@ std::string formatCurveCsv(const Report &report);
 // The distributions of the meeting count: a header "mode,meetings,probability", then for
 // every mode one row per count from 0 on.
 std::string formatDistributionCsv(const Report &report);
+
+// A CSV as a spreadsheet opens it alike everywhere: a byte-order mark (Japanese Excel then
+// reads UTF-8) and CRLF line ends. The teacher's page saves its files so.
+std::string spreadsheetText(std::string_view csv);
 
 // Both histograms on one chart with the exact means marked, for the classroom projector.
 std::string formatSvg(const Report &report);

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The engine away from Debian's usual toolchain, as guards for the test command:
-#  1. clang with LLVM's libc++ (the standard library macOS uses): runtime/, sim/ and stats/
-#     built and their tests run (GoogleTest built from source with libc++ as well), forms/
+#  1. clang with LLVM's libc++ (the standard library macOS uses): runtime/, sim/, stats/ and
+#     cli/ built and their tests run (GoogleTest built from source with libc++ as well), forms/
 #     compiled;
-#  2. MinGW-w64 (Windows): every source of runtime/, sim/ and stats/ compiled (the
-#     libc++ build above has generated stats' version header), nothing linked or run.
+#  2. MinGW-w64 (Windows): every source of runtime/, sim/, stats/ and cli/ compiled
+#     (the libc++ build above has generated the program's version header), nothing linked or run.
 # Called by tools/test.sh after install-deps; can be run alone once the packages are there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,9 +27,9 @@ clang++ -stdlib=libc++ -std=c++20 -Wall -Wextra -Wpedantic -Wshadow -Werror \
 
 echo "== MinGW compile (x86_64-w64-mingw32, posix threads) =="
 cxx=x86_64-w64-mingw32-g++-posix
-sources=(runtime/*.cpp sim/*.cpp stats/*.cpp)
+sources=(runtime/*.cpp sim/*.cpp stats/*.cpp cli/*.cpp)
 for source in "${sources[@]}" "$forms"; do
     $cxx -std=c++20 -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Werror \
-        -Iruntime -Isim -Iforms -Istats -Ibuild-libcxx/stats -fsyntax-only "$source"
+        -Iruntime -Isim -Iforms -Istats -Icli -Ibuild-libcxx/cli -fsyntax-only "$source"
 done
 echo "MinGW: ${#sources[@]} sources and the forms headers compile"

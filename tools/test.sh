@@ -8,7 +8,8 @@
 #  4. the portable builds: clang with libc++ (built and tested), MinGW (compiled);
 #  5. the Debian package, built with Debian's hardening flags and checked by lintian,
 #     desktop-file-validate and appstreamcli;
-#  6. the WebAssembly build (emscripten): the browser pages (tools/web.sh) and their tests in
+#  6. the WebAssembly build (emscripten): the browser pages (tools/web.sh), their scripts'
+#     type check and format check, and their tests in
 #     Chromium, Firefox ESR and WebKitGTK (the engine tests start their own Xvfb for WebKit),
 #     then the engine tests and the typed-answer corpus under Node.
 set -euo pipefail
@@ -48,5 +49,7 @@ emcmake cmake -S . -B build-wasm -G Ninja -DCMAKE_BUILD_TYPE=Release -DPERNE_BUI
     -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" >/dev/null
 cmake --build build-wasm -j "$jobs"
 tools/web.sh
-(cd tests/web && npm ci --no-audit --no-fund --loglevel=error && node --test)
+# The pages' scripts first: type-checked (tsc --checkJs, a type error fails) and formatted
+# (prettier --check), with the versions tests/web's lock file pins; then the browsers.
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error && npm run --silent check && node --test)
 ctest --test-dir build-wasm --output-on-failure -j "$jobs"

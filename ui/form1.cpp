@@ -15,6 +15,7 @@
 #include "runcontroller.h"
 #include "spritelabel.h"
 #include "texts.h"
+#include "windowlogic.h"
 
 #include <QAccessible>
 #include <QCloseEvent>
@@ -29,6 +30,8 @@
 #include <cmath>
 #include <cstdio>
 #include <span>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -63,20 +66,19 @@ void setBackground(QWidget *w, QColor colour)
     w->setAutoFillBackground(true);
 }
 
-// Some axis marks are barely wider than their label in the substitute face; draw them a
-// little tighter rather than cut them off. Zoomed, the tightening found at zoom 1 is scaled
-// with the rest, so the marks look as they do at 1.
+// Some axis marks are barely wider than their label in the substitute face; they are drawn a
+// little tighter (forms/windowlogic.h says how far). Zoomed, the tightening found at zoom 1 is
+// scaled with the rest, so the marks look as they do at 1.
 constexpr char kSpacingProperty[] = "perneLetterSpacing";
 
 void fitCaption(QLabel *label)
 {
     QFont font = label->font();
-    qreal spacing = 0;
-    while (QFontMetricsF(font).horizontalAdvance(label->text()) > label->contentsRect().width() &&
-           spacing > -3) {
-        spacing -= 0.5;
-        font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
-    }
+    const qreal spacing = fittedCaptionSpacing(label->contentsRect().width(), [&](double s) {
+        font.setLetterSpacing(QFont::AbsoluteSpacing, s);
+        return QFontMetricsF(font).horizontalAdvance(label->text());
+    });
+    font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
     label->setFont(font);
     label->setProperty(kSpacingProperty, spacing);
 }
@@ -404,21 +406,18 @@ void Form1::placeSprite(Sprite s)
         sprite(s)->move(latticeToField(*p, m_zoom.factor()));
 }
 
-// The next enabled button after `disabled` in tab order, going round; never Quit, so that a
-// stray key cannot ask to end the program. Should there be none, Qt's choice stands.
+// The button forms/ names after `disabled` (the next enabled one in tab order, never Quit)
+// takes the focus; should there be none, Qt's choice stands.
 void Form1::moveFocusOnFrom(QWidget *disabled)
 {
-    const auto from = std::find(m_tabOrder.begin(), m_tabOrder.end(), disabled);
-    if (from == m_tabOrder.end())
-        return;
-    const std::size_t start = std::size_t(from - m_tabOrder.begin());
-    for (std::size_t i = 1; i < m_tabOrder.size(); ++i) {
-        QWidget *w = m_tabOrder[(start + i) % m_tabOrder.size()];
-        if (qobject_cast<QPushButton *>(w) && w != m_commands[1] && w->isEnabled()) {
-            w->setFocus(Qt::TabFocusReason);
-            return;
-        }
-    }
+    const auto byName = [this](std::string_view name) {
+        return m_commands[std::size_t(numberOf(std::string(name).c_str()))];
+    };
+    const auto next =
+        buttonTakingFocusFrom(kForm1Controls, disabled->objectName().toStdString(),
+                              [&](std::string_view name) { return byName(name)->isEnabled(); });
+    if (next)
+        byName(*next)->setFocus(Qt::TabFocusReason);
 }
 
 QPushButton *Form1::button(Button b) const

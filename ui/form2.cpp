@@ -11,6 +11,7 @@
 #include "problemtexts.h"
 #include "texts.h"
 #include "twips.h"
+#include "windowlogic.h"
 #include "zoom.h"
 
 #include <QCloseEvent>
@@ -19,6 +20,7 @@
 
 #include <cmath>
 #include <map>
+#include <string_view>
 
 namespace perne {
 
@@ -113,30 +115,31 @@ void Form2::applyZoom(double zoom)
     update();
 }
 
-// Prints both boxes afresh. The first empty line of each box goes out in whatever size
-// the box has at that moment: the window's default size the first time, 12 points after.
+// Prints both boxes afresh, step by step as forms/ lists them (the page takes the same steps).
+// The first empty line of each box goes out in whatever size the box has at that moment: the
+// window's default size the first time, 12 points after.
 void Form2::activate()
 {
-    m_picture1->clear();
-    m_picture1->print();
-    m_picture1->setFontSize(kPrintPointSize);
-    m_picture1->setForeColour(toQColor(colourNumber(kHeadingColour)));
-    m_picture1->print(QString::fromUtf8(kContestLine));
-    m_picture1->print();
-    m_picture1->setForeColour(toQColor(colourNumber(kTextColour)));
-    m_picture1->print(QString::fromUtf8(kProblemHeading));
-    for (const char *line : kProblemLines)
-        m_picture1->print(QString::fromUtf8(line));
-
-    m_picture2->clear();
-    m_picture2->print();
-    m_picture2->setFontSize(kPrintPointSize);
-    m_picture2->setForeColour(toQColor(colourNumber(kHeadingColour)));
-    m_picture2->print(QString::fromUtf8(kConditionsHeading));
-    m_picture2->setForeColour(toQColor(colourNumber(kConditionColour)));
-    for (const char *line : kConditionLines)
-        m_picture2->print(QString::fromUtf8(line));
-    m_picture2->setForeColour(toQColor(colourNumber(kTextColour)));
+    for (const PrintStep &step : kProblemPrintout) {
+        PrintBox *box = std::string_view(step.box) == "Picture1" ? m_picture1 : m_picture2;
+        switch (step.op) {
+        case PrintOp::Clear:
+            box->clear();
+            break;
+        case PrintOp::EmptyLine:
+            box->print();
+            break;
+        case PrintOp::FontSize:
+            box->setFontSize(step.value);
+            break;
+        case PrintOp::ForeColour:
+            box->setForeColour(toQColor(colourNumber(static_cast<int>(step.value))));
+            break;
+        case PrintOp::Line:
+            box->print(QString::fromUtf8(step.text));
+            break;
+        }
+    }
 }
 
 void Form2::command1Click()

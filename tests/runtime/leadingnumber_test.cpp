@@ -23,3 +23,20 @@ TEST(LeadingNumber, ReadsTheLongestLeadingNumberAndSaturatesBeyondDoubleRange)
     for (const auto &[text, value] : cases)
         EXPECT_EQ(perne::leadingNumber(text), value) << '"' << text << '"';
 }
+
+// The one set of stand-ins every reader takes: full-width ASCII forms, the minus sign and the
+// ideographic space; the long vowel mark, other Japanese text and broken bytes stay as they are.
+TEST(HalfWidth, WritesTheFullWidthFormsTheMinusSignAndTheIdeographicSpaceInAscii)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"４，４", "4,4"},
+        {"\u2212１．５Ｅ＋２", "-1.5E+2"},
+        {"\u3000７\u3000", " 7 "},
+        {"ー１", "ー1"},
+        {"２人が動くとき\t１２", "2人が動くとき\t12"},
+        {"\xEF\xBC", "\xEF\xBC"},
+        {"", ""},
+    };
+    for (const auto &[text, ascii] : cases)
+        EXPECT_EQ(perne::halfWidth(text), ascii) << '"' << text << '"';
+}

@@ -6,10 +6,14 @@ import { readFileSync } from 'node:fs';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import vm from 'node:vm';
+import { buildDir } from './browser.mjs';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const source = readFileSync(join(here, '..', '..', 'web', 'teacher', 'classpaste.js'), 'utf8');
-const { read, MAX_LINES } = vm.runInNewContext(`${source}; PerneClassPaste`);
+// The engine's constants as the build wrote them for the page.
+const constants = readFileSync(join(buildDir, 'web', 'teacher', 'constants.js'), 'utf8');
+const format = readFileSync(join(here, '..', '..', 'web', 'teacher', 'format.js'), 'utf8');
+const { read, MAX_LINES } = vm.runInNewContext(`${constants}${format}${source}; PerneClassPaste`);
 
 const AT = { momotaro: [4, 4], dog: [6, 4] };
 const plain = (value) => JSON.parse(JSON.stringify(value)); // out of the script's own realm

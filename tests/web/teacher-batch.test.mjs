@@ -126,7 +126,7 @@ test('the progress bar moves, Stop keeps the finished runs, and another batch ca
                 assert.equal(total, 300);
                 const dots = await page.$$eval(`#histogram-${mode} circle.expected`, (c) => c.map((d) => Number(d.dataset.expected)));
                 assert.ok(dots.length > 5, `${mode}: expected runs drawn`);
-                Array.from(engine.distribution(i, 4, 4, 6, 4)).slice(0, dots.length).forEach((p, k) =>
+                Array.from(engine.distribution(mode, { momotaro: [4, 4], dog: [6, 4] })).slice(0, dots.length).forEach((p, k) =>
                     assert.ok(Math.abs(dots[k] - p * 300) < 0.01, `${mode} expected runs at ${k}`));
             }
             const svg = (await download(page, '[data-download="both"][data-format="svg"]')).bytes.toString('utf8');

@@ -12,7 +12,8 @@ import { csvTables, download, openPage, perneStats } from './teacher-page.mjs';
 
 // The stats engine the page runs, loaded here on its own to work out what the panel must show.
 const engine = await createRequire(import.meta.url)(join(buildDir, 'web', 'teacher', 'perne-stats-core.js'))();
-const distribution = (mode, points) => Array.from(engine.distribution(mode, ...points));
+const distribution = (mode, [mx, my, dx, dy]) =>
+    Array.from(engine.distribution(mode, { momotaro: [mx, my], dog: [dx, dy] }));
 function expectedPanel(meetings, dist) {
     const n = meetings.length;
     const mean = meetings.reduce((a, b) => a + b, 0) / n;
@@ -54,8 +55,8 @@ test('forty pasted lines against the exact distribution, in words; then a column
             await page.waitForSelector('#class-panel[data-key="4,4,6,4"]');
             await page.waitForFunction(() => document.getElementById('class-say-dog').dataset.z !== '');
 
-            const both = expectedPanel(BOTH, distribution(0, [4, 4, 6, 4]));
-            const dog = expectedPanel(DOG, distribution(1, [4, 4, 6, 4]));
+            const both = expectedPanel(BOTH, distribution('both', [4, 4, 6, 4]));
+            const dog = expectedPanel(DOG, distribution('dog', [4, 4, 6, 4]));
             const shown = (p) => [String(p.n), p.mean.toFixed(2), p.exactMean.toFixed(2)];
             const rows = await panelNumbers(page);
             assert.deepEqual(rows.slice(0, 3), [0, 1, 2].map((i) => [shown(both)[i], shown(dog)[i]]));
@@ -74,7 +75,7 @@ test('forty pasted lines against the exact distribution, in words; then a column
             assert.deepEqual(await barsOf(page, 'class-histogram-both'), count(BOTH));
             assert.deepEqual(await barsOf(page, 'class-histogram-dog'), count(DOG));
             const dots = await dotsOf(page, 'class-histogram-dog');
-            distribution(1, [4, 4, 6, 4]).slice(0, dots.length).forEach((p, k) =>
+            distribution('dog', [4, 4, 6, 4]).slice(0, dots.length).forEach((p, k) =>
                 assert.ok(Math.abs(dots[k] - p * 20) < 0.01, `expected runs at ${k}`));
             assert.match(await page.textContent('#class-histogram-dog'), /計算で求めた分布/);
             const svg = await download(page, '[data-download="class-dog"][data-format="svg"]');
@@ -92,7 +93,7 @@ test('forty pasted lines against the exact distribution, in words; then a column
 
             await page.selectOption('#class-group', '0,0,10,10');
             await page.waitForFunction(() => document.getElementById('class-table').rows[3].cells[2].textContent !== '計算中…');
-            const far = expectedPanel([2, 1], distribution(1, [0, 0, 10, 10]));
+            const far = expectedPanel([2, 1], distribution('dog', [0, 0, 10, 10]));
             const native = csvTables(perneStats(['--momotaro', '0,0', '--dog', '10,10', '--runs', '1', '--csv', '-']))[0];
             assert.ok(Math.abs(far.exactMean - Number(native[1].exact_mean)) < 1e-9, 'the engine agrees with perne-stats');
             assert.deepEqual((await panelNumbers(page)).map((r) => r[1]), ['2', '1.50', far.exactMean.toFixed(2), `${far.mean > far.exactMean ? '+' : '−'}${Math.abs(far.mean - far.exactMean).toFixed(2)}（${Math.abs(far.z).toFixed(1)} 倍）`]);

@@ -12,7 +12,7 @@ const here = dirname(fileURLToPath(import.meta.url));
 export const pageUrl = pathToFileURL(join(buildDir, 'perne-stats.html')).href;
 
 // The native program of the normal build, or PERNE_STATS.
-const statsBinary = resolve(process.env.PERNE_STATS ?? join(here, '..', '..', 'build', 'stats', 'perne-stats'));
+const statsBinary = resolve(process.env.PERNE_STATS ?? join(here, '..', '..', 'build', 'cli', 'perne-stats'));
 
 export function perneStats(args) {
     return execFileSync(statsBinary, args, { encoding: 'utf8', maxBuffer: 256 << 20 });

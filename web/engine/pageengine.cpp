@@ -8,8 +8,10 @@
 #include "palette.h"
 #include "problemtexts.h"
 #include "typefaces.h"
+#include "windowlogic.h"
 
 #include "clock.h"
+#include "constants.h"
 #include "random.h"
 #include "runcontroller.h"
 #include "texts.h"
@@ -97,11 +99,12 @@ public:
     {}
 
     void load() { m_run.load(); }
-    // mode 1: both walkers move (Command2); -1: the dog alone (Command3).
-    val beginSetUp(int mode)
+    // mode "both": both walkers move (Command2); "dog": the dog alone (Command3), the keys
+    // the CSV and the teacher's page use for the two modes.
+    val beginSetUp(const std::string &mode)
     {
         return promptObject(
-            m_run.beginSetUp(mode == 1 ? RunState::BothWalking : RunState::DogWalking));
+            m_run.beginSetUp(mode == "both" ? RunState::BothWalking : RunState::DogWalking));
     }
     val answerPrompt(const std::string &answer) { return promptObject(m_run.answerPrompt(answer)); }
     bool setUpUnderWay() const { return m_run.setUpUnderWay(); }
@@ -242,6 +245,8 @@ val designTables()
 {
     val d = val::object();
     d.set("twipsPerPixel", kTwipsPerPixel);
+    // The timers' period: the page's intervals only tell the engine the time at this beat.
+    d.set("timerIntervalMs", kTimerIntervalMs);
     d.set("quitTitle", std::string(kQuitTitle));
     d.set("quitQuestion", std::string(kQuitQuestion));
 
@@ -310,6 +315,20 @@ val designTables()
     names.set("problem", std::string(kProblemAccessibleName));
     names.set("conditions", std::string(kConditionsAccessibleName));
     d.set("accessibleNames", names);
+
+    // The problem window's printout, as the Qt window takes the same steps.
+    val printout = val::array();
+    for (const PrintStep &step : kProblemPrintout) {
+        static constexpr const char *kOps[] = {"clear", "emptyLine", "fontSize", "foreColour",
+                                               "line"};
+        val o = val::object();
+        o.set("box", std::string(step.box));
+        o.set("op", std::string(kOps[static_cast<int>(step.op)]));
+        o.set("text", std::string(step.text));
+        o.set("value", step.value);
+        printout.call<void>("push", o);
+    }
+    d.set("problemPrintout", printout);
     d.set("runEndedText", std::string(kRunEndedAnnouncement));
     return d;
 }
@@ -323,6 +342,24 @@ val latticeToField(int x, int y)
     o.set("x", px.x);
     o.set("y", px.y);
     return o;
+}
+
+// The simulation window's button that takes the focus from `disabled` (forms/windowlogic.h);
+// isEnabled(name) tells whether a button is enabled now. Null if none.
+val buttonTakingFocus(const std::string &disabled, val isEnabled)
+{
+    const auto next = buttonTakingFocusFrom(kForm1Controls, disabled, [&](std::string_view name) {
+        return isEnabled(std::string(name)).as<bool>();
+    });
+    return next ? val(std::string(*next)) : val::null();
+}
+
+// The letter spacing, in pixels, to draw a caption with in a box `boxWidth` wide;
+// widthAt(spacing) measures it at a spacing (forms/windowlogic.h).
+double captionSpacing(double boxWidth, val widthAt)
+{
+    return fittedCaptionSpacing(boxWidth,
+                                [&](double spacing) { return widthAt(spacing).as<double>(); });
 }
 
 } // namespace
@@ -347,4 +384,6 @@ EMSCRIPTEN_BINDINGS(perne_page)
         .function("finishedRunLine", &PageEngine::finishedRunLine);
     function("designTables", &perne::designTables);
     function("latticeToField", &perne::latticeToField);
+    function("buttonTakingFocus", &perne::buttonTakingFocus);
+    function("captionSpacing", &perne::captionSpacing);
 }

@@ -6,9 +6,8 @@
 // at once write their captions after their timers have stopped).
 'use strict';
 
-var Perne = window.Perne || (window.Perne = {});
-
-Perne.createAnnouncer = function (region, endText) {
+const PerneAnnouncer = (() => {
+  function create(region, endText) {
   const running = new Set();
   let count = '';
   let pending = null;
@@ -49,3 +48,6 @@ Perne.createAnnouncer = function (region, endText) {
     },
   };
 };
+
+  return { create };
+})();

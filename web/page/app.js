@@ -1,15 +1,13 @@
 // The page: builds both windows from the engine's design tables and wires the engine's
 // seams to them -- controls on the DOM, prompts and the quit question in the page's own
 // modal boxes, cues through Web Audio, the clocks from the local time and performance.now(),
-// and Timer1 and Timer2 as two 200 ms intervals. Every rule of the walk and the run stays in the engine: the
+// and Timer1 and Timer2 as two intervals of the engine's timer period. Every rule of the walk
+// and the run stays in the engine: the
 // intervals only tell it the time, and it runs every tick that is due by then, so a hidden
 // tab or a sleeping device never costs the walk a step.
 'use strict';
 
-var Perne = window.Perne || (window.Perne = {});
-
-(function () {
-  const kTimerIntervalMs = 200;
+(() => {
   const stage = document.getElementById('stage');
 
   // Seconds since local midnight, with their fraction; the engine reads it as a float.
@@ -28,7 +26,7 @@ var Perne = window.Perne || (window.Perne = {});
 
   // The shown window fills the viewport, scaled as a whole, centred, with its proportions.
   function fit() {
-    const shown = stage.querySelector('.window:not([hidden])');
+    const shown = /** @type {HTMLElement | null} */ (stage.querySelector('.window:not([hidden])'));
     if (!shown) return;
     const width = shown.offsetWidth;
     const height = shown.offsetHeight;
@@ -43,18 +41,11 @@ var Perne = window.Perne || (window.Perne = {});
                             `${(viewHeight - height * scale) / 2}px) scale(${scale})`;
   }
 
-  // A focused button that goes disabled hands the focus on to the next one in tab order,
-  // going round; never to Quit, so that a stray key cannot ask to end the program.
-  function focusAfter(win, button) {
-    const all = [...win.client.querySelectorAll(':scope > button')];
-    const from = all.indexOf(button);
-    for (let i = 1; i <= all.length; ++i) {
-      const next = all[(from + i) % all.length];
-      if (!next.disabled && next.dataset.name !== 'Command1') {
-        next.focus({ preventScroll: true });
-        return;
-      }
-    }
+  // A focused button that goes disabled hands the focus on to the button the engine names
+  // (the next enabled one in tab order, never Quit).
+  function focusAfter(module, win, button) {
+    const next = module.buttonTakingFocus(button.dataset.name, (name) => !win.controls[name].disabled);
+    if (next !== null) win.controls[next].focus({ preventScroll: true });
   }
 
   // The window's tab stops in their design order: the buttons that can be pressed and the
@@ -101,16 +92,16 @@ var Perne = window.Perne || (window.Perne = {});
   async function start() {
     const module = await createPerneEngine();
     const design = module.designTables();
-    const cues = Perne.createCues();
-    const form1 = Perne.buildForm1(design);
-    const form2 = Perne.buildForm2(design);
-    const dialogs = Perne.createDialogs(() => [form1.element, form2.element]);
-    const announcer = Perne.createAnnouncer(document.getElementById('announcer'), design.runEndedText);
+    const cues = PerneCues.create();
+    const form1 = PerneWindows.buildForm1(design, module);
+    const form2 = PerneWindows.buildForm2(design);
+    const dialogs = PerneDialogs.create(() => [form1.element, form2.element]);
+    const announcer = PerneAnnouncer.create(document.getElementById('announcer'), design.runEndedText);
     const intervals = { Timer1: null, Timer2: null };
     let shown = null;
     let engine = null;
     let ended = false;
-    const result = Perne.createResultCopy(() => engine.finishedRunLine());
+    const result = PerneResultCopy.create(() => engine.finishedRunLine());
 
     const tickers = {
       Timer1: () => engine.timer1Tick(),
@@ -142,7 +133,7 @@ var Perne = window.Perne || (window.Perne = {});
         if (hadFocus && !enabled) {
           queueMicrotask(() => {
             const now = document.activeElement;
-            if (now === button || now === document.body || now === null) focusAfter(form1, button);
+            if (now === button || now === document.body || now === null) focusAfter(module, form1, button);
           });
         }
       },
@@ -154,7 +145,7 @@ var Perne = window.Perne || (window.Perne = {});
           clearInterval(intervals[name]);
           intervals[name] = null;
         } else if (intervals[name] === null && !ended) {
-          intervals[name] = setInterval(tickers[name], kTimerIntervalMs);
+          intervals[name] = setInterval(tickers[name], design.timerIntervalMs);
         }
       },
       playCue(name) { cues.play(name); },
@@ -178,30 +169,18 @@ var Perne = window.Perne || (window.Perne = {});
       (target.disabled ? form1.controls.Picture1 : target).focus({ preventScroll: true });
     }
 
-    // The problem window prints its texts afresh every time it is shown. The first empty
-    // line of each box goes out in whatever size the box has then.
+    // The problem window prints its texts afresh every time it is shown, in the engine's
+    // steps. The first empty line of each box goes out in whatever size the box has then.
     function activateForm2() {
-      const texts = design.problem;
-      const colour = (n) => design.colours.table[n];
-      const p1 = form2.picture1;
-      p1.clear();
-      p1.print();
-      p1.setFontSize(texts.printPoints);
-      p1.setForeColour(colour(texts.headingColour));
-      p1.print(texts.contestLine);
-      p1.print();
-      p1.setForeColour(colour(texts.textColour));
-      p1.print(texts.problemHeading);
-      for (const line of texts.problemLines) p1.print(line);
-      const p2 = form2.picture2;
-      p2.clear();
-      p2.print();
-      p2.setFontSize(texts.printPoints);
-      p2.setForeColour(colour(texts.headingColour));
-      p2.print(texts.conditionsHeading);
-      p2.setForeColour(colour(texts.conditionColour));
-      for (const line of texts.conditionLines) p2.print(line);
-      p2.setForeColour(colour(texts.textColour));
+      const boxes = { Picture1: form2.picture1, Picture2: form2.picture2 };
+      for (const step of design.problemPrintout) {
+        const box = boxes[step.box];
+        if (step.op === 'clear') box.clear();
+        else if (step.op === 'emptyLine') box.print();
+        else if (step.op === 'fontSize') box.setFontSize(step.value);
+        else if (step.op === 'foreColour') box.setForeColour(design.colours.table[step.value]);
+        else box.print(step.text);
+      }
     }
 
     // Mode button: the engine asks its prompts one at a time, each in the input box.
@@ -241,8 +220,8 @@ var Perne = window.Perne || (window.Perne = {});
     const on = (element, handler) => element.addEventListener('click', handler);
     const c1 = form1.controls;
     on(c1.Command1, quit);
-    on(c1.Command2, () => setUp(1));
-    on(c1.Command3, () => setUp(-1));
+    on(c1.Command2, () => setUp('both'));
+    on(c1.Command3, () => setUp('dog'));
     on(c1.Command4, () => engine.command4Click());
     on(c1.Command5, () => engine.command5Click());
     on(c1.Command6, () => { cues.play('pinpon.wav'); show(form2); });
@@ -266,13 +245,16 @@ var Perne = window.Perne || (window.Perne = {});
 
     engine.load();
     show(form1);
-    // The ticks each timer has made in this run, as the engine counts them.
-    Perne.ticks = {
-      get Timer1() { return engine.ticksRun(1); },
-      get Timer2() { return engine.ticksRun(2); },
+    // What the tests and the benchmarks read of the running page: the ticks each timer has
+    // made in this run (as the engine counts them), the engine, and when the page was ready.
+    window.Perne = {
+      ticks: {
+        get Timer1() { return engine.ticksRun(1); },
+        get Timer2() { return engine.ticksRun(2); },
+      },
+      engine: module,
+      readyAt: performance.now(),
     };
-    Perne.engine = module;
-    Perne.readyAt = performance.now();
     document.body.dataset.ready = 'true';
   }
 

@@ -3,9 +3,8 @@
 // first click, or there is no audio device, the page stays silent and never waits.
 'use strict';
 
-var Perne = window.Perne || (window.Perne = {});
-
-Perne.createCues = function () {
+const PerneCues = (() => {
+  function create() {
   const sources = {
     'pinpon.wav': 'inline:pinpon.wav',
     'endpinpon.wav': 'inline:endpinpon.wav',
@@ -88,3 +87,6 @@ Perne.createCues = function () {
     },
   };
 };
+
+  return { create };
+})();

@@ -3,31 +3,30 @@
 // the answer to a callback, so the page's timers go on while they are open.
 'use strict';
 
-var Perne = window.Perne || (window.Perne = {});
-
-Perne.createDialogs = function (background) {
+const PerneDialogs = (() => {
+  function create(background) {
   const inputBox = document.getElementById('inputBox');
   const inputForm = inputBox.querySelector('form');
   const inputTitle = inputBox.querySelector('.caption');
   const inputPrompt = inputBox.querySelector('.prompt');
-  const answer = inputBox.querySelector('.answer');
+  const answer = /** @type {HTMLInputElement} */ (inputBox.querySelector('.answer'));
   const messageBox = document.getElementById('messageBox');
   const messageForm = messageBox.querySelector('form');
   let open = null; // { box, done, returnFocus }
 
   // Each box's controls in their tab order: the input box as the platform's (the answer,
   // OK, キャンセル), the question Yes then No.
-  const tabOrder = new Map([
+  const tabOrder = /** @type {Map<Element, HTMLElement[]>} */ (new Map([
     [inputBox, [answer, inputBox.querySelector('.ok'), inputBox.querySelector('.cancel')]],
     [messageBox, [messageBox.querySelector('.yes'), messageBox.querySelector('.no')]],
-  ]);
+  ]));
 
   // Tab and Shift+Tab go round the open box: the focus stays in it until it is answered.
   document.addEventListener('keydown', (event) => {
     if (!open || event.key !== 'Tab' || event.altKey || event.ctrlKey || event.metaKey) return;
     event.preventDefault();
     const stops = tabOrder.get(open.box);
-    const at = stops.indexOf(document.activeElement);
+    const at = stops.indexOf(/** @type {HTMLElement} */ (document.activeElement));
     const step = event.shiftKey ? -1 : 1;
     const next = at < 0 ? 0 : (at + step + stops.length) % stops.length;
     stops[next].focus({ preventScroll: true });
@@ -87,7 +86,7 @@ Perne.createDialogs = function (background) {
       messageBox.querySelector('.caption').textContent = title;
       messageBox.querySelector('.message').textContent = question;
       show(messageBox, done);
-      messageBox.querySelector('.yes').focus({ preventScroll: true });
+      /** @type {HTMLElement} */ (messageBox.querySelector('.yes')).focus({ preventScroll: true });
     },
 
     // Quit with Yes: whatever is open goes without an answer.
@@ -99,3 +98,6 @@ Perne.createDialogs = function (background) {
     },
   };
 };
+
+  return { create };
+})();

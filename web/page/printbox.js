@@ -3,9 +3,8 @@
 // the current font, and one line is one em (a 12-point line is 16 pixels).
 'use strict';
 
-var Perne = window.Perne || (window.Perne = {});
-
-Perne.PrintBox = class {
+const PernePrintBox = (() => {
+  class PrintBox {
   constructor(element, initialPoints) {
     this.element = element;
     this.points = initialPoints;
@@ -35,3 +34,6 @@ Perne.PrintBox = class {
   setFontSize(points) { this.points = points; }
   setForeColour(colour) { this.colour = colour; }
 };
+
+  return { PrintBox };
+})();

@@ -5,16 +5,14 @@
 // problem window and while a box is open.
 'use strict';
 
-var Perne = window.Perne || (window.Perne = {});
-
-(function () {
+const PerneResultCopy = (() => {
   const GAP = 8; // page pixels between the window and the control
 
   // finishedRunLine() -> the engine's line for the run that has ended, or null.
-  Perne.createResultCopy = function (finishedRunLine) {
+  function create(finishedRunLine) {
     const stage = document.getElementById('stage');
     const form1 = document.getElementById('Form1');
-    const client = form1.querySelector('.client');
+    const client = /** @type {HTMLElement} */ (form1.querySelector('.client'));
 
     const box = document.createElement('div');
     box.id = 'result';
@@ -153,4 +151,5 @@ var Perne = window.Perne || (window.Perne = {});
     }
     return { refresh, refreshSoon, place, tabStop, ownsFocus };
   };
+  return { create };
 })();

@@ -3,6 +3,9 @@
 // at once and fetched anew in the background, so the next visit gets the newer build.
 'use strict';
 
+// The service worker's own scope.
+const worker = /** @type {ServiceWorkerGlobalScope} */ (/** @type {unknown} */ (self));
+
 const CACHE = 'perne';
 const FILES = [
   'perne.html',
@@ -13,15 +16,15 @@ const FILES = [
   'icons/perne-512.png',
 ];
 
-self.addEventListener('install', (event) => {
-  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() => self.skipWaiting()));
+worker.addEventListener('install', (event) => {
+  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() => worker.skipWaiting()));
 });
 
-self.addEventListener('activate', (event) => {
-  event.waitUntil(self.clients.claim());
+worker.addEventListener('activate', (event) => {
+  event.waitUntil(worker.clients.claim());
 });
 
-self.addEventListener('fetch', (event) => {
+worker.addEventListener('fetch', (event) => {
   const request = event.request;
   if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
   event.respondWith(caches.open(CACHE).then(async (cache) => {

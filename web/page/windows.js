@@ -3,9 +3,7 @@
 // design's tab order, lines behind the controls of their container.
 'use strict';
 
-var Perne = window.Perne || (window.Perne = {});
-
-(function () {
+const PerneWindows = (() => {
   const images = { Picture3: 'inline:momotaro.png', Picture2: 'inline:dog.png' };
 
   function place(element, c) {
@@ -58,7 +56,7 @@ var Perne = window.Perne || (window.Perne = {});
   function frame(id, form) {
     const element = document.getElementById(id);
     element.querySelector('.titlebar .caption').textContent = form.caption;
-    const client = element.querySelector('.client');
+    const client = /** @type {HTMLElement} */ (element.querySelector('.client'));
     client.style.width = `${form.clientW}px`;
     client.style.height = `${form.clientH}px`;
     return { element, client, close: element.querySelector('.titlebar .close') };
@@ -69,16 +67,17 @@ var Perne = window.Perne || (window.Perne = {});
     return controls.filter((c) => c.kind === 'button').sort((a, b) => a.tabIndex - b.tabIndex);
   }
 
-  // Some axis marks are barely wider than their box in a substitute face: draw them a
-  // little tighter rather than cut them off.
-  function fitCaption(element) {
-    for (let spacing = 0; element.scrollWidth > element.clientWidth && spacing > -3;) {
-      spacing -= 0.5;
-      element.style.letterSpacing = `${spacing}px`;
-    }
+  // Some axis marks are barely wider than their box in a substitute face: they are drawn a
+  // little tighter, as the engine says (the Qt window tightens them alike).
+  function fitCaption(element, engine) {
+    const spacing = engine.captionSpacing(element.clientWidth, (s) => {
+      element.style.letterSpacing = `${s}px`;
+      return element.scrollWidth;
+    });
+    element.style.letterSpacing = `${spacing}px`;
   }
 
-  Perne.buildForm1 = function (design) {
+  function buildForm1(design, engine) {
     const form = design.form1;
     const w = frame('Form1', form);
     w.client.style.background = form.background;
@@ -137,14 +136,14 @@ var Perne = window.Perne || (window.Perne = {});
     addButtons(w, form, controls);
 
     const fit = () => {
-      for (const c of form.controls) if (c.kind === 'axisLabel') fitCaption(controls[c.name]);
+      for (const c of form.controls) if (c.kind === 'axisLabel') fitCaption(controls[c.name], engine);
     };
     fit();
     if (document.fonts) document.fonts.ready.then(fit, () => {});
     return { ...w, controls, caption: form.caption };
   };
 
-  Perne.buildForm2 = function (design) {
+  function buildForm2(design) {
     const form = design.form2;
     const w = frame('Form2', form);
     const controls = {};
@@ -165,8 +164,9 @@ var Perne = window.Perne || (window.Perne = {});
       ...w,
       controls,
       caption: form.caption,
-      picture1: new Perne.PrintBox(controls.Picture1, design.typefaces.defaultPoints),
-      picture2: new Perne.PrintBox(controls.Picture2, design.typefaces.defaultPoints),
+      picture1: new PernePrintBox.PrintBox(controls.Picture1, design.typefaces.defaultPoints),
+      picture2: new PernePrintBox.PrintBox(controls.Picture2, design.typefaces.defaultPoints),
     };
   };
+  return { buildForm1, buildForm2 };
 })();

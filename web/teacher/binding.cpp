@@ -1,16 +1,20 @@
-// The teacher's page's way into the stats library: exact values with the first-meeting curve,
-// the distribution of the meeting count, and batches run a few at a time so the page's worker can
-// report progress and stop between them. Only conversions live here; every number comes from
-// stats/.
+// The teacher's page's way into the stats library: exact values with the first-meeting curve
+// and their texts, the distribution of the meeting count, batches run a few at a time so the
+// page's worker can report progress and stop between them, and a batch's CSV. Only conversions
+// live here; every number and every text comes from stats/.
 #include "batch.h"
+#include "constants.h"
 #include "distribution.h"
 #include "exact.h"
 #include "headless.h"
+#include "leadingnumber.h"
+#include "report.h"
 #include "summary.h"
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string>
@@ -21,20 +25,53 @@ namespace {
 
 using emscripten::val;
 
-std::optional<StartingPoints> startingPoints(int mx, int my, int dx, int dy)
+// The two walkers' starting points as the page holds them, {momotaro: [x, y], dog: [x, y]};
+// none for points off the lattice.
+std::optional<StartingPoints> startingPoints(const val &start)
 {
-    for (const int c : {mx, my, dx, dy})
-        if (c < kLatticeMin || c > kLatticeMax)
+    std::optional<Point> points[2];
+    const char *who[] = {"momotaro", "dog"};
+    for (int i = 0; i < 2; ++i) {
+        const val pair = start[who[i]];
+        const int x = pair[0].as<int>();
+        const int y = pair[1].as<int>();
+        if (x < kLatticeMin || x > kLatticeMax || y < kLatticeMin || y > kLatticeMax)
             return std::nullopt;
-    auto point = [](int x, int y) {
-        return Point{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)};
-    };
-    return StartingPoints{point(mx, my), point(dx, dy)};
+        points[i] = Point{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)};
+    }
+    return StartingPoints{*points[0], *points[1]};
 }
 
-Mode modeOf(int index)
+// A mode by its key, "both" or "dog", as the CSV writes it.
+Mode modeOf(const std::string &key)
 {
-    return index == 0 ? Mode::Both : Mode::Dog;
+    return key == modeKey(Mode::Both) ? Mode::Both : Mode::Dog;
+}
+
+// What the page would otherwise have to type again: the modes' keys in the order every
+// per-mode array follows, the timers' period, the run's limit, the lattice and the count's cap.
+val constants()
+{
+    val out = val::object();
+    val modes = val::array();
+    for (const Mode mode : kAllModes)
+        modes.call<void>("push", std::string(modeKey(mode)));
+    out.set("modes", modes);
+    out.set("timerIntervalMs", kTimerIntervalMs);
+    out.set("secondsPerPeriod", kTimerIntervalMs / 1000.0);
+    out.set("timeLimitSeconds", static_cast<double>(kTimeLimitSeconds));
+    out.set("latticeMin", static_cast<int>(kLatticeMin));
+    out.set("latticeMax", static_cast<int>(kLatticeMax));
+    out.set("meetingCountMax", static_cast<int>(kMeetingCountMax));
+    // The characters typed numbers may hold in the place of ASCII (runtime/leadingnumber.h).
+    val fullWidth = val::object();
+    fullWidth.set("first", static_cast<int>(kFullWidthFirst));
+    fullWidth.set("last", static_cast<int>(kFullWidthLast));
+    fullWidth.set("offset", static_cast<int>(kFullWidthOffset));
+    fullWidth.set("minusSign", static_cast<int>(kMinusSign));
+    fullWidth.set("ideographicSpace", static_cast<int>(kIdeographicSpace));
+    out.set("fullWidth", fullWidth);
+    return out;
 }
 
 val orNull(const std::optional<double> &value)
@@ -61,9 +98,9 @@ template <typename T> val float64Array(const std::vector<T> &values)
 
 // Exact values of one mode, with the curve of the chance to have met by the end of each
 // timer period; null for points off the lattice.
-val exact(int mode, int mx, int my, int dx, int dy)
+val exact(const std::string &mode, const val &points)
 {
-    const auto start = startingPoints(mx, my, dx, dy);
+    const auto start = startingPoints(points);
     if (!start)
         return val::null();
     const ExactValues v = exactValues(modeOf(mode), *start, ticksPerTimer());
@@ -75,14 +112,22 @@ val exact(int mode, int mx, int my, int dx, int dy)
     out.set("meanMoves", v.meanMoves);
     out.set("meetingsPer100Moves", orNull(v.meetingsPer100Moves));
     out.set("metByPeriod", float64Array(v.metByPeriod));
+    const ExactTexts t = exactTexts(v);
+    val texts = val::object();
+    texts.set("meanMeetings", t.meanMeetings);
+    texts.set("meetingProbability", t.meetingProbability);
+    texts.set("firstMeetingSeconds", t.firstMeetingSeconds);
+    texts.set("meanMoves", t.meanMoves);
+    texts.set("meetingsPer100Moves", t.meetingsPer100Moves);
+    out.set("texts", texts);
     return out;
 }
 
 // The chance of each meeting count k = 0, 1, ... in one mode's 180-second run, as a
 // Float64Array; null for points off the lattice.
-val distribution(int mode, int mx, int my, int dx, int dy)
+val distribution(const std::string &mode, const val &points)
 {
-    const auto start = startingPoints(mx, my, dx, dy);
+    const auto start = startingPoints(points);
     if (!start)
         return val::null();
     return float64Array(meetingDistribution(modeOf(mode), *start, ticksPerTimer()));
@@ -115,12 +160,43 @@ std::optional<std::uint64_t> seedOf(const std::string &text)
     return seed;
 }
 
+// The CSV of a batch the page ran, both modes, as perne-stats writes it for the same points,
+// seed and runs (a stopped batch: the runs each mode finished), made ready for spreadsheets,
+// as a Uint8Array of its UTF-8 bytes.
+// `meetings` and `firstPeriods` hold one array per mode, both then dog, as outcomesFrom gave
+// them.
+val batchCsv(const val &points, const std::string &seed, const val &meetings,
+             const val &firstPeriods)
+{
+    Report report;
+    report.start = startingPoints(points).value();
+    report.ticksPerTimer = ticksPerTimer();
+    report.seed = seedOf(seed).value();
+    for (const Mode mode : kAllModes) {
+        const auto index = static_cast<unsigned>(mode == Mode::Both ? 0 : 1);
+        const auto counts = emscripten::convertJSArrayToNumberVector<int>(meetings[index]);
+        const auto periods = emscripten::convertJSArrayToNumberVector<int>(firstPeriods[index]);
+        std::vector<RunOutcome> outcomes;
+        for (std::size_t i = 0; i < counts.size() && i < periods.size(); ++i)
+            outcomes.push_back({counts[i], periods[i]});
+        report.runs = std::max(report.runs, static_cast<long long>(outcomes.size()));
+        report.modes.push_back({mode, exactValues(mode, report.start, report.ticksPerTimer),
+                                std::nullopt, summarize(outcomes), std::move(outcomes)});
+    }
+    // As bytes: a string would lose its byte-order mark to the page's UTF-8 decoder.
+    const std::string text = spreadsheetText(formatCsv(report));
+    return val::global("Uint8Array")
+        .new_(emscripten::typed_memory_view(text.size(),
+                                            reinterpret_cast<const unsigned char *>(text.data())))
+        .call<val>("slice");
+}
+
 // One mode's batch, run by the page's worker a slice at a time.
 class PageBatch
 {
 public:
-    PageBatch(int mode, int mx, int my, int dx, int dy, const std::string &seed, double runs)
-        : m_runner(BatchRequest{modeOf(mode), startingPoints(mx, my, dx, dy).value(),
+    PageBatch(const std::string &mode, const val &points, const std::string &seed, double runs)
+        : m_runner(BatchRequest{modeOf(mode), startingPoints(points).value(),
                                 static_cast<long long>(runs), seedOf(seed).value()})
     {}
 
@@ -164,10 +240,12 @@ private:
 EMSCRIPTEN_BINDINGS(perne_stats)
 {
     using namespace perne::stats;
+    emscripten::function("constants", &constants);
     emscripten::function("exact", &exact);
     emscripten::function("distribution", &distribution);
+    emscripten::function("batchCsv", &batchCsv);
     emscripten::class_<PageBatch>("Batch")
-        .constructor<int, int, int, int, int, std::string, double>()
+        .constructor<std::string, val, std::string, double>()
         .function("runMore", &PageBatch::runMore)
         .function("done", &PageBatch::done)
         .function("outcomesFrom", &PageBatch::outcomesFrom)

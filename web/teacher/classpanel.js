@@ -63,7 +63,7 @@ const PerneClassPanel = (() => {
         let cleared = null; // the text a Clear took away, until the box changes again
         const distributions = new Map(); // key -> [both, dog]
 
-        const countMode = () => Number(document.querySelector(`input[name="${e.countMode}"]:checked`).value);
+        const countMode = () => Number(/** @type {HTMLInputElement} */ (document.querySelector(`input[name="${e.countMode}"]:checked`)).value);
 
         function groups() {
             const byKey = new Map();
@@ -109,9 +109,9 @@ const PerneClassPanel = (() => {
             const parts = [];
             const full = data.runs.filter((r) => r.full).length;
             if (data.runs.length + data.unreadable.length === 0) parts.push('まだ何も貼りつけられていません。');
-            else parts.push(`180 秒の実験 ${full} 回を読みました。`);
+            else parts.push(`${PerneConstants.timeLimitSeconds} 秒の実験 ${full} 回を読みました。`);
             const short = data.runs.length - full;
-            if (short) parts.push(`180 秒より短い実験 ${short} 回は、平均に入れずに別に数えています。`);
+            if (short) parts.push(`${PerneConstants.timeLimitSeconds} 秒より短い実験 ${short} 回は、平均に入れずに別に数えています。`);
             if (all.length > 1) parts.push(`出発点が ${all.length} 通りあります。下で切りかえられます。`);
             if (data.unreadable.length) parts.push(`読めない行が ${data.unreadable.length} 行あります。`);
             if (data.refused) parts.push(`${PerneClassPaste.MAX_LINES} 行をこえた ${data.refused} 行は読みませんでした。`);
@@ -159,7 +159,7 @@ const PerneClassPanel = (() => {
             });
             const short = group ? group.short[0].length + group.short[1].length : 0;
             e.short.textContent = short
-                ? `この出発点の 180 秒より短い実験: ２人 ${group.short[0].length} 回・１人 ${group.short[1].length} 回（平均には入れていません）`
+                ? `この出発点の ${PerneConstants.timeLimitSeconds} 秒より短い実験: ２人 ${group.short[0].length} 回・１人 ${group.short[1].length} 回（平均には入れていません）`
                 : '';
         }
 

@@ -7,17 +7,14 @@
 const PerneClassPaste = (() => {
     const MAX_LINES = 10000;
     const MAX_LINE_CHARS = 1000; // a longer line is no run's line; it is not searched
-    const FULL_SECONDS = 180;
-    const LATTICE_MAX = 10;
-    const MAX_MEETINGS = 32767;
+    const FULL_SECONDS = PerneConstants.timeLimitSeconds;
+    const LATTICE_MAX = PerneConstants.latticeMax;
+    const MAX_MEETINGS = PerneConstants.meetingCountMax;
     // The mode as the student's buttons read, in either width; 0 both walk, 1 the dog alone.
-    const MODE = /([12１２])\s*人が動くとき/;
-    const SEPARATORS = /[\t,，、;；\s\u3000"“”'’]+/;
+    const MODE = /([12])\s*人が動くとき/;
+    const SEPARATORS = /[\t,、;\s"“”'’]+/;
 
-    function halfWidth(text) {
-        return text.replace(/[０-９]/g, (c) => String.fromCharCode(c.charCodeAt(0) - 0xfee0))
-            .replace(/[－−]/g, '-').replace(/．/g, '.');
-    }
+    const halfWidth = PerneText.halfWidth; // the engine's one set of full-width stand-ins
 
     const cellsOf = (text) => text.split(SEPARATORS).filter((c) => c !== '');
     const isNumber = (cell) => /^[-+]?(\d+\.?\d*|\.\d+)$/.test(cell);
@@ -58,11 +55,11 @@ const PerneClassPaste = (() => {
         if (numbers.length !== 6) return { error: `値が ${numbers.length} 個あります（6 個のはずです）` };
         if (!numbers.every(isNumber)) return { error: '数でないところがあります' };
         const coordinates = numbers.slice(0, 4).map((c) => whole(c, 0, LATTICE_MAX));
-        if (coordinates.includes(null)) return { error: '出発点は 0〜10 の整数です' };
+        if (coordinates.includes(null)) return { error: `出発点は 0〜${LATTICE_MAX} の整数です` };
         const meetings = whole(numbers[4], 0, MAX_MEETINGS);
         if (meetings === null) return { error: 'ペルネ回数は 0 以上の整数です' };
         const seconds = whole(numbers[5], 0, FULL_SECONDS);
-        if (seconds === null) return { error: '秒は 0〜180 の整数です' };
+        if (seconds === null) return { error: `秒は 0〜${FULL_SECONDS} の整数です` };
         return {
             run: {
                 mode: modeIndex, momotaro: coordinates.slice(0, 2), dog: coordinates.slice(2, 4),

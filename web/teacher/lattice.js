@@ -3,7 +3,7 @@
 'use strict';
 
 const PerneLattice = (() => {
-    const MAX = 10;
+    const MAX = PerneConstants.latticeMax;
     // Room before 0 for the axis numbers, clear of a figure standing on the edge (a figure
     // is one unit across, centred on its point), and half a unit and a little after 10.
     const LEAD = 1.5;

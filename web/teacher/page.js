@@ -4,13 +4,16 @@
 'use strict';
 
 (() => {
-    const $ = (id) => document.getElementById(id);
+    // Every element the page looks up by id is one of its inputs, buttons, tables or boxes.
+    const $ = (/** @type {string} */ id) => /** @type {HTMLInputElement & HTMLTableElement} */ (document.getElementById(id));
     const WHO = ['momotaro', 'dog'];
-    const SECONDS_PER_PERIOD = 0.2;
-    const LIMIT_SECONDS = 180;
+    const SECONDS_PER_PERIOD = PerneConstants.secondsPerPeriod;
+    const LIMIT_SECONDS = PerneConstants.timeLimitSeconds;
+    const MODES = PerneConstants.modes; // 'both', 'dog': the order of every per-mode array
     const DRAW_EVERY_MS = 100;
 
     const workerUrl = URL.createObjectURL(new Blob([PERNE_WORKER_SOURCE], { type: 'text/javascript' }));
+    /** @param {(message: import('./messages').FromWorker) => void} onMessage */
     const newWorker = (onMessage) => {
         try {
             const worker = new Worker(workerUrl);
@@ -48,12 +51,20 @@
     const keyOf = (s) => `${s.momotaro.x},${s.momotaro.y},${s.dog.x},${s.dog.y}`;
     const asPairs = (s) => ({ momotaro: [s.momotaro.x, s.momotaro.y], dog: [s.dog.x, s.dog.y] });
     const exactByKey = new Map();
+    /**
+     * @typedef {{ momotaro: { x: number, y: number }, dog: { x: number, y: number } }} Points
+     * @typedef {{ meetings: number[], firstPeriods: number[], summary: import('./perne-stats-core').Summary | null }} ModeRuns
+     * @typedef {{ id: number, start: Points, key: string, runs: number, seed: string, running: boolean,
+     *             stopped: boolean, workersLeft: number, modes: ModeRuns[] }} ShownBatch
+     */
+    /** @type {ShownBatch | null} */
     let batch = null; // the batch on screen, running or done
 
     // ---- exact values: one request at a time, always for the latest points ----
     let exactAsked = null;
     let exactRequestId = 0;
     const exactWorker = newWorker((message) => {
+        if (message.type === 'csv') return csvArrived(message);
         if (message.type !== 'exact') return;
         exactByKey.set(exactAsked, message.modes);
         exactAsked = null;
@@ -109,7 +120,7 @@
             modes.forEach((values, mode) => {
                 const cell = row.cells[mode + 1];
                 const value = values[row.dataset.key];
-                cell.textContent = PerneText.fixed(value, Number(row.dataset.decimals));
+                cell.textContent = values.texts[row.dataset.key];
                 cell.dataset.value = value === null ? '' : String(value);
             });
         }
@@ -125,7 +136,7 @@
     function showCurve() {
         $('curve-chart').innerHTML = curveSvg();
         $('curve-chart').dataset.key = keyOf(start);
-        $('curve-seconds').textContent = markSeconds();
+        $('curve-seconds').textContent = String(markSeconds());
         const at = Math.round(markSeconds() / SECONDS_PER_PERIOD);
         ['both', 'dog'].forEach((id, mode) => {
             const curve = curves()[mode];
@@ -229,13 +240,13 @@
             stopped: false,
             workersLeft: batchWorkers.length,
             modes: [0, 1].map(() => ({ meetings: [], firstPeriods: [], summary: null })),
+            key: keyOf(start),
         };
-        batch.key = keyOf(batch.start);
         askExact();
         askDistribution();
         lockPoints(true);
         batchWorkers.forEach((worker, mode) => worker.postMessage({
-            type: 'batch', id: batch.id, start: asPairs(batch.start), runs: batch.runs, seed: batch.seed, modes: [mode],
+            type: 'batch', id: batch.id, start: asPairs(batch.start), runs: batch.runs, seed: batch.seed, modes: [MODES[mode]],
         }));
         $('start').disabled = true;
         $('stop').disabled = false;
@@ -253,7 +264,7 @@
         if (!batch || message.id !== batch.id) return;
         if (message.type === 'progress') {
             message.modes.forEach((m) => {
-                const mode = batch.modes[m.mode];
+                const mode = batch.modes[MODES.indexOf(m.mode)];
                 for (let r = 0; r < m.meetings.length; r++) {
                     mode.meetings.push(m.meetings[r]);
                     mode.firstPeriods.push(m.firstPeriods[r]);
@@ -288,7 +299,7 @@
         const fraction = (done[0] + done[1]) / (2 * batch.runs);
         const bar = $('progress');
         bar.setAttribute('aria-valuenow', String(Math.round(fraction * 100)));
-        bar.firstElementChild.style.width = `${fraction * 100}%`;
+        /** @type {HTMLElement} */ (bar.firstElementChild).style.width = `${fraction * 100}%`;
         $('progress-text').textContent = `${Math.min(...done)} / ${batch.runs} 回`;
         const status = batch.running ? 'ためしています…' : batch.stopped ? '中止しました（終わった分を表示）' : '終わりました';
         // A polite live region: written only when it changes, so a finished batch is said once.
@@ -326,7 +337,7 @@
         both: () => [histogramSvg(0), `ペルネ_度数分布_２人_${place(batch ? batch.start : start)}`],
         dog: () => [histogramSvg(1), `ペルネ_度数分布_１人_${place(batch ? batch.start : start)}`],
     };
-    for (const button of document.querySelectorAll('[data-download]')) {
+    for (const button of /** @type {NodeListOf<HTMLElement>} */ (document.querySelectorAll('[data-download]'))) {
         button.addEventListener('click', () => {
             const [svg, name] = chartOf[button.dataset.download]();
             const saveSvg = () => PerneResults.save(
@@ -338,15 +349,21 @@
                 PerneCharts.pngOf(svg).then((png) => PerneResults.save(png, `${name}.png`), saveSvg);
         });
     }
+    // The CSV is written by the stats core, in the exact-value worker; saved when it comes back.
+    const csvNames = new Map();
+    let csvRequestId = 0;
     $('download-csv').addEventListener('click', () => {
-        const exact = exactByKey.get(batch.key);
-        if (!exact) return;
-        const csv = PerneResults.csvOf({
-            start: asPairs(batch.start), seed: batch.seed, ticksPerTimer: exact[0].ticksPerTimer,
-            modes: batch.modes.map((m, i) => ({ ...m, exact: exact[i] })),
+        const id = ++csvRequestId;
+        csvNames.set(id, `ペルネ_結果_${place(batch.start)}_種${batch.seed}.csv`);
+        exactWorker.postMessage({
+            type: 'csv', id, start: asPairs(batch.start), seed: batch.seed,
+            modes: batch.modes.map((m) => ({ meetings: m.meetings, firstPeriods: m.firstPeriods })),
         });
-        PerneResults.save(new Blob([csv], { type: 'text/csv' }), `ペルネ_結果_${place(batch.start)}_種${batch.seed}.csv`);
     });
+    function csvArrived({ id, bytes }) {
+        PerneResults.save(new Blob([bytes], { type: 'text/csv' }), csvNames.get(id));
+        csvNames.delete(id);
+    }
 
     // ---- the class's own runs ----
     const classPanel = PerneClassPanel.create({
@@ -379,9 +396,9 @@
     }
 
     // ---- views: everything on one long page, or one screen at a time for the projector ----
-    const views = [...document.querySelectorAll('[data-view-button]')];
+    const views = [.../** @type {NodeListOf<HTMLElement>} */ (document.querySelectorAll('[data-view-button]'))];
     function showView(name) {
-        document.querySelector('main').dataset.view = name;
+        /** @type {HTMLElement} */ (document.querySelector('main')).dataset.view = name;
         for (const b of views) b.setAttribute('aria-pressed', String(b.dataset.viewButton === name));
         if (name === 'class') classPanel.render();
     }

@@ -24,7 +24,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using namespace perne::stats;
+using namespace perne::cli;
 namespace fs = std::filesystem;
 
 namespace {
@@ -225,6 +225,50 @@ TEST_F(Output, OurOwnDescriptorsAreWrittenThroughWhereTheyStand)
             EXPECT_EQ(slurp("input"), "keep\n");
         }
     }
+    EXPECT_FALSE(temporariesLeft());
+}
+
+// Standard output redirected into a file that an option names by its path (or by a link or
+// a hard link to it) would lose the table: the file would be replaced under it, or written
+// over. That is refused before any work, in one line, and the file is left as the shell made
+// it; named through /dev/stdout the same file takes both, in order.
+TEST_F(Output, AnOutputThatIsTheFileStandardOutputGoesToIsRefused)
+{
+    const std::string refused[] = {
+        "$P --runs 2 --svg out >out 2>err",
+        "$P --runs 2 --csv ./out >>out 2>err",
+        "ln -s out link; $P --runs 2 --curve link >out 2>err",
+        "ln out hard; $P --runs 2 --distribution hard >out 2>err",
+        "$P --runs 2 --svg other.svg --csv out >out 2>err",
+    };
+    const std::string options[] = {"--svg", "--csv", "--curve", "--distribution", "--csv"};
+    for (std::size_t i = 0; i < std::size(refused); ++i) {
+        for (const char *name : {"out", "link", "hard", "other.svg"})
+            fs::remove(path(name));
+        std::ofstream(path("out")) << "earlier\n";
+        EXPECT_EQ(shell(m_folder, refused[i]), kExitUsage) << refused[i];
+        EXPECT_EQ(slurp("err"), "perne-stats: " + options[i] +
+                                    ": 標準出力と同じファイルには書けません / cannot write to "
+                                    "the file standard output goes to\n")
+            << refused[i];
+        // ">" emptied it, ">>" kept it; nothing of ours is in it either way.
+        EXPECT_EQ(slurp("out"), refused[i].find(">>") != std::string::npos ? "earlier\n" : "")
+            << refused[i];
+        EXPECT_FALSE(fs::exists(path("other.svg"))) << refused[i];
+    }
+
+    // Another file, or the same one through our own descriptor, is written as before.
+    const std::string fixed = " --mode dog --runs 0 --seed 1";
+    std::ostringstream table, csvText, err;
+    ASSERT_EQ(runProgram({"--mode", "dog", "--runs", "0", "--seed", "1"}, table, err, false),
+              kExitOk);
+    ASSERT_EQ(runProgram({"--mode", "dog", "--runs", "0", "--csv", "-"}, csvText, err, false),
+              kExitOk);
+    EXPECT_EQ(shell(m_folder, "$P" + fixed + " --csv /dev/stdout >out"), kExitOk);
+    EXPECT_EQ(slurp("out"), csvText.str() + table.str());
+    EXPECT_EQ(shell(m_folder, "$P" + fixed + " --csv r.csv >out"), kExitOk);
+    EXPECT_EQ(slurp("out"), table.str());
+    EXPECT_EQ(slurp("r.csv"), csvText.str());
     EXPECT_FALSE(temporariesLeft());
 }
 

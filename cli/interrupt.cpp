@@ -2,7 +2,7 @@
 
 #ifdef _WIN32
 
-namespace perne::stats::platform {
+namespace perne::cli::platform {
 
 void noteTemporary(const std::string &) {}
 void forgetTemporary(const std::string &) {}
@@ -11,7 +11,7 @@ InterruptCleanup::~InterruptCleanup() = default;
 SignalsHeld::SignalsHeld() = default;
 SignalsHeld::~SignalsHeld() = default;
 
-} // namespace perne::stats::platform
+} // namespace perne::cli::platform
 
 #else
 
@@ -22,7 +22,7 @@ SignalsHeld::~SignalsHeld() = default;
 #include <cstring>
 #include <unistd.h>
 
-namespace perne::stats::platform {
+namespace perne::cli::platform {
 namespace {
 
 constexpr std::array kSignals{SIGINT, SIGTERM, SIGHUP};
@@ -119,6 +119,6 @@ SignalsHeld::~SignalsHeld()
         ::pthread_sigmask(SIG_SETMASK, &g_maskBefore, nullptr);
 }
 
-} // namespace perne::stats::platform
+} // namespace perne::cli::platform
 
 #endif

@@ -10,13 +10,15 @@
 #include <system_error>
 #include <variant>
 
-namespace perne::stats {
+namespace perne::cli {
 namespace {
 
 namespace fs = std::filesystem;
 
 // As many links as the system follows before it gives up with "too many levels".
 constexpr int kMaxLinks = 40;
+
+constexpr int kStandardOutput = 1;
 
 fs::path toPath(const std::string &utf8)
 {
@@ -67,7 +69,7 @@ std::optional<int> descriptorOf(const fs::path &path)
 std::variant<Target, std::string> resolve(const std::string &given)
 {
     if (given == "-")
-        return Target{given, How::Descriptor, 1};
+        return Target{given, How::Descriptor, kStandardOutput};
     fs::path path = toPath(given);
     for (int links = 0; links <= kMaxLinks; ++links) {
         // Before the link behind it is followed to the file or the pipe it stands for.
@@ -214,6 +216,7 @@ std::optional<std::string>
 checkOutputs(const std::vector<std::pair<std::string, std::string>> &outputs)
 {
     std::vector<std::optional<std::string>> keys;
+    std::vector<bool> throughDescriptor;
     for (const auto &[option, path] : outputs) {
         if (path != "-") {
             if (const auto problem = checkWritable(path))
@@ -222,6 +225,7 @@ checkOutputs(const std::vector<std::pair<std::string, std::string>> &outputs)
         const auto planned = plan(path);
         const auto *target = std::get_if<Target>(&planned);
         keys.push_back(target ? sameFileKey(*target) : std::nullopt);
+        throughDescriptor.push_back(target && target->how == How::Descriptor);
     }
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         for (std::size_t j = i + 1; j < outputs.size(); ++j) {
@@ -229,6 +233,16 @@ checkOutputs(const std::vector<std::pair<std::string, std::string>> &outputs)
                 return outputs[i].first + ", " + outputs[j].first +
                        ": 同じファイルには書けません / cannot write both to the same file";
         }
+    }
+    // Standard output always gets the table (or the CSV). A file it was redirected into would
+    // be replaced under it, or written over, by an output named by its path; one written
+    // through our own descriptors (/dev/stdout) follows the table in order instead.
+    const auto outKey = sameFileKey({"-", How::Descriptor, kStandardOutput});
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        if (outKey && keys[i] == outKey && !throughDescriptor[i])
+            return outputs[i].first +
+                   ": 標準出力と同じファイルには書けません / cannot write to the "
+                   "file standard output goes to";
     }
     return std::nullopt;
 }
@@ -306,4 +320,4 @@ std::optional<std::string> writeStream(std::ostream &out, const std::string &tex
                        : std::string("書き込めませんでした / write failed");
 }
 
-} // namespace perne::stats
+} // namespace perne::cli

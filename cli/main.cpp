@@ -8,5 +8,5 @@
 int main(int argc, char **argv)
 {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    return perne::stats::runProgram(arguments, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
+    return perne::cli::runProgram(arguments, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
 }

@@ -5,7 +5,7 @@
 // Temporary files that an interruption must not leave behind. SIGINT (Ctrl+C), SIGTERM and
 // SIGHUP may come while the results are being written; the files noted here are then removed
 // before the program ends as the signal would have ended it. On Windows nothing is caught.
-namespace perne::stats::platform {
+namespace perne::cli::platform {
 
 // Notes a temporary file as it appears, or forgets it once it is renamed into place or
 // removed. Call both with the signals held (SignalsHeld), so that none comes in between.
@@ -35,4 +35,4 @@ public:
     SignalsHeld &operator=(const SignalsHeld &) = delete;
 };
 
-} // namespace perne::stats::platform
+} // namespace perne::cli::platform

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace perne::stats {
+namespace perne::cli {
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1; // a result file or standard output could not be written
@@ -16,4 +16,4 @@ constexpr int kExitUsage = 2;  // a refused command line; nothing was computed o
 int runProgram(const std::vector<std::string> &arguments, std::ostream &out, std::ostream &err,
                bool showProgress);
 
-} // namespace perne::stats
+} // namespace perne::cli

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace perne::stats {
+namespace perne::cli {
 
 // Why a file could not be written there, or none when it looks writable: what the path
 // leads to (through symbolic links) must not be a folder, an existing file must be writable
@@ -17,8 +17,10 @@ namespace perne::stats {
 std::optional<std::string> checkWritable(const std::string &path);
 
 // Checks every output option given, (option, file) in the order given, before any work: each
-// must be writable ("-" is standard output), and no two may be the same file under two names
-// (links, "./", "..", hard links, standard output's file). The one line to show, or none.
+// must be writable ("-" is standard output), no two may be the same file under two names
+// (links, "./", "..", hard links, standard output's file), and none named by its path may be
+// the file standard output was redirected into (the table would be lost). The one line to
+// show, or none.
 std::optional<std::string>
 checkOutputs(const std::vector<std::pair<std::string, std::string>> &outputs);
 
@@ -44,4 +46,4 @@ writeFiles(const std::vector<std::pair<std::string, std::string>> &files,
 // standard output).
 std::optional<std::string> writeStream(std::ostream &out, const std::string &text);
 
-} // namespace perne::stats
+} // namespace perne::cli

@@ -10,7 +10,7 @@
 // perne-stats calls the operating system's file functions; the rest goes through
 // std::filesystem. Paths are UTF-8. A failure comes back as its reason,
 // in the system's words ("No space left on device").
-namespace perne::stats::platform {
+namespace perne::cli::platform {
 
 // A file open for writing: a C run-time file descriptor on both systems.
 struct OpenFile
@@ -78,4 +78,4 @@ std::optional<std::string> replaceFile(const std::string &from, const std::strin
 // Removes a file, quietly.
 void removeFile(const std::string &path);
 
-} // namespace perne::stats::platform
+} // namespace perne::cli::platform

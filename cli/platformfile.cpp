@@ -20,7 +20,7 @@
 #include <unistd.h>
 #endif
 
-namespace perne::stats::platform {
+namespace perne::cli::platform {
 namespace {
 
 std::string lastError()
@@ -383,4 +383,4 @@ void removeFile(const std::string &path)
 
 #endif
 
-} // namespace perne::stats::platform
+} // namespace perne::cli::platform

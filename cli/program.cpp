@@ -13,7 +13,10 @@
 #include <random>
 #include <thread>
 
-namespace perne::stats {
+namespace perne::cli {
+
+// The statistics core's types and formats, which this program only drives.
+using namespace perne::stats;
 namespace {
 
 constexpr auto kQuietStart = std::chrono::seconds(1);
@@ -141,4 +144,4 @@ int runProgram(const std::vector<std::string> &arguments, std::ostream &out, std
                                                             : formatTable(report));
 }
 
-} // namespace perne::stats
+} // namespace perne::cli

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace perne::stats {
+namespace perne::cli {
 namespace {
 
 // \n, \x1B, \u202E for a control character of the given code.
@@ -69,4 +69,4 @@ std::string printable(std::string_view text)
     return shown;
 }
 
-} // namespace perne::stats
+} // namespace perne::cli

@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-namespace perne::stats {
+namespace perne::cli {
 
 constexpr long long kDefaultRuns = 1000;
 constexpr long long kMaxRuns = 1'000'000;
@@ -17,8 +17,8 @@ constexpr int kMaxThreads = 64;
 
 struct Options
 {
-    StartingPoints start;
-    std::vector<Mode> modes{kAllModes.begin(), kAllModes.end()};
+    stats::StartingPoints start;
+    std::vector<stats::Mode> modes{stats::kAllModes.begin(), stats::kAllModes.end()};
     long long runs = kDefaultRuns;
     std::optional<std::uint64_t> seed;
     // "-" is standard output.
@@ -48,4 +48,4 @@ std::string helpText();
 // "perne-stats" and the project's version, for --version.
 std::string versionText();
 
-} // namespace perne::stats
+} // namespace perne::cli

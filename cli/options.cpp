@@ -2,13 +2,17 @@
 
 #include "constants.h"
 #include "coordinateanswer.h"
+#include "leadingnumber.h"
 #include "printable.h"
 #include "version.h"
 
 #include <charconv>
 #include <set>
 
-namespace perne::stats {
+namespace perne::cli {
+
+// The statistics core's types and formats, which this program only drives.
+using namespace perne::stats;
 namespace {
 
 // A whole number written with digits only, within [low, high].
@@ -28,13 +32,7 @@ std::optional<unsigned long long> wholeNumber(std::string_view text, unsigned lo
 // take as 0, is refused here, where no suggested answer stood in the box.
 std::optional<std::int16_t> coordinate(std::string_view text)
 {
-    constexpr std::string_view kFullWidthDigitLead = "\xEF\xBC"; // U+FF10..FF19: EF BC 90..99
-    bool digit = text.find_first_of("0123456789") != std::string_view::npos;
-    for (std::size_t at = text.find(kFullWidthDigitLead); !digit && at != std::string_view::npos;
-         at = text.find(kFullWidthDigitLead, at + 1)) {
-        const auto third = static_cast<unsigned char>(at + 2 < text.size() ? text[at + 2] : 0);
-        digit = third >= 0x90 && third <= 0x99;
-    }
+    const bool digit = halfWidth(text).find_first_of("0123456789") != std::string::npos;
     return digit ? acceptCoordinate(text) : std::nullopt;
 }
 
@@ -275,4 +273,4 @@ prints one line and ends with exit status 2.
 )";
 }
 
-} // namespace perne::stats
+} // namespace perne::cli
