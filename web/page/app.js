@@ -26,15 +26,28 @@ var Perne = window.Perne || (window.Perne = {});
     if (!shown) return;
     const width = shown.offsetWidth;
     const height = shown.offsetHeight;
-    const viewWidth = document.documentElement.clientWidth;
-    const viewHeight = document.documentElement.clientHeight;
+    let viewWidth = document.documentElement.clientWidth;
+    let viewHeight = document.documentElement.clientHeight;
+    // In a class, the class's column takes the side the window leaves free: the left in a
+    // wide view, the top in a tall one.
+    let left = 0;
+    let top = 0;
+    const side = Perne.classroom && Perne.classroom.box();
+    if (side) {
+      const wide = viewWidth / viewHeight > width / height;
+      side.className = wide ? 'left' : 'top';
+      const box = side.getBoundingClientRect();
+      if (wide) left = box.width; else top = box.height;
+      viewWidth -= left;
+      viewHeight -= top;
+    }
     const margin = Math.min(viewWidth, viewHeight) * 0.02;
     const scale = Math.max(0.1, Math.min((viewWidth - 2 * margin) / width,
                                          (viewHeight - 2 * margin) / height));
     stage.style.width = `${width}px`;
     stage.style.height = `${height}px`;
-    stage.style.transform = `translate(${(viewWidth - width * scale) / 2}px, ` +
-                            `${(viewHeight - height * scale) / 2}px) scale(${scale})`;
+    stage.style.transform = `translate(${left + (viewWidth - width * scale) / 2}px, ` +
+                            `${top + (viewHeight - height * scale) / 2}px) scale(${scale})`;
   }
 
   // A focused button that goes disabled hands the focus on to the next one in tab order,
@@ -105,6 +118,20 @@ var Perne = window.Perne || (window.Perne = {});
     let engine = null;
     let ended = false;
     const result = Perne.createResultCopy(() => engine.finishedRunLine());
+    // A run has ended when the engine has a finished run and had none before; the next
+    // setup takes it away again.
+    let hadFinished = false;
+    let classroomCheck = false;
+    function checkRunEnded() {
+      if (classroomCheck) return;
+      classroomCheck = true;
+      queueMicrotask(() => {
+        classroomCheck = false;
+        const has = engine.finishedRunLine() !== null;
+        if (has && !hadFinished && Perne.classroom) Perne.classroom.runEnded();
+        hadFinished = has;
+      });
+    }
 
     const tickers = {
       Timer1: () => engine.timer1Tick(),
@@ -132,6 +159,7 @@ var Perne = window.Perne || (window.Perne = {});
         const hadFocus = document.activeElement === button;
         button.disabled = !enabled;
         result.refreshSoon();
+        checkRunEnded();
         // Once the handler is done, so the focus lands on a button that stays enabled.
         if (hadFocus && !enabled) {
           queueMicrotask(() => {
@@ -144,6 +172,7 @@ var Perne = window.Perne || (window.Perne = {});
       setTimerEnabled(name, enabled) {
         if (!ended) announcer.timer(name, enabled);
         result.refreshSoon();
+        checkRunEnded();
         if (!enabled) {
           clearInterval(intervals[name]);
           intervals[name] = null;
@@ -258,6 +287,10 @@ var Perne = window.Perne || (window.Perne = {});
     });
 
     engine.load();
+    Perne.classroom = Perne.createClassroom({
+      receiptOf: () => engine.finishedRunReceipt(),
+      onLayout: () => { fit(); result.place(); },
+    });
     show(form1);
     // The ticks each timer has made in this run, as the engine counts them.
     Perne.ticks = {
