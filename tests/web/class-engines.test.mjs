@@ -36,7 +36,7 @@ inEveryEngine((browser, engine) => {
       const code = await waitFor(page, () => document.getElementById('session-code').textContent);
       assert.match(code, /^[23456789ABCDEFGHJKMNPQRSTUVWXYZ]{6}$/);
       assert.equal(await page.evaluate(() => document.getElementById('session-url').textContent), server.url(`perne.html?class=${code}`));
-      await waitFor(page, () => document.getElementById('session-qr').naturalWidth > 0);
+      await waitFor(page, () => document.querySelector('#session-qr img')?.naturalWidth > 0);
       assert.deepEqual(await page.evaluate(() => window.__perneTest.errors), []);
 
       const counts = [];

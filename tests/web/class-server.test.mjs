@@ -101,7 +101,7 @@ test('a class: the code for the back row, three students, runs by time and by St
     const code = await startSession(teacher);
     assert.match(code, CODE);
     assert.equal(await teacher.textContent('#session-url'), server.url(`perne.html?class=${code}`));
-    await teacher.waitForFunction(() => document.getElementById('session-qr').naturalWidth > 0);
+    await teacher.waitForFunction(() => document.querySelector('#session-qr img')?.naturalWidth > 0);
     // The secret is in the page's storage only: not on the screen, not in any address.
     const secret = await teacher.evaluate((c) => JSON.parse(localStorage.getItem('perne.teacher.sessions')).find((s) => s.code === c).secret, code);
     assert.match(secret, /^[A-Za-z0-9_-]{43}$/);

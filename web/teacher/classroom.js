@@ -155,9 +155,13 @@ const PerneClassroom = (() => {
             const joinUrl = new URL(`perne.html?class=${s.code}`, location.href).href;
             e.code.textContent = s.code;
             e.url.textContent = joinUrl;
-            e.qr.src = api(`sessions/${s.code}/qr.svg`);
+            // The picture is made only for a session: a page with no class holds no image.
+            const qr = document.createElement('img');
+            qr.alt = '参加のための QR コード';
+            qr.src = api(`sessions/${s.code}/qr.svg`);
+            e.qr.replaceChildren(qr);
             e.live.hidden = false;
-            e.root.dataset.board = fresh ? 'large' : 'small';
+            setBoard(fresh ? 'large' : 'small');
             showEarlier();
             render();
             connect();
@@ -209,7 +213,7 @@ const PerneClassroom = (() => {
 
         function showConnection(text) {
             e.connection.textContent = text;
-            e.root.dataset.connection = text ? 'broken' : 'live';
+            e.panelRoot.dataset.connection = text ? 'broken' : 'live';
         }
 
         function take(event) {
@@ -234,12 +238,12 @@ const PerneClassroom = (() => {
             panel.setLive(pooled.map((r) => ({ mode: r.mode === 'dog' ? 1 : 0, momotaro: r.momotaro, dog: r.dog,
                                                meetings: r.meetings, seconds: r.seconds, run: r.run, device: r.device })), true);
             const st = picture.state;
-            e.root.dataset.open = String(st.open);
+            e.panelRoot.dataset.open = String(st.open);
             e.panelRoot.classList.toggle('results-hidden', !!st.hidden);
             e.hide.textContent = st.hidden ? '見せる' : 'かくす';
-            e.hide.setAttribute('aria-pressed', String(!!st.hidden));
+            e.hide.classList.toggle('primary', !!st.hidden);
             e.lock.textContent = st.locked ? '受付を再開' : '受付を止める';
-            e.lock.setAttribute('aria-pressed', String(!!st.locked));
+            e.lock.classList.toggle('primary', !!st.locked);
             for (const b of [e.hide, e.lock, e.close]) b.disabled = !st.open;
             e.stateLine.textContent = !st.open ? 'この授業は終わりました' : st.locked ? '受付を止めています' : '受付中';
             e.devices.textContent = `参加 ${picture.devices.joined} 台・送信 ${picture.devices.sent} 台`;
@@ -320,11 +324,21 @@ const PerneClassroom = (() => {
         const control = (action) => teacherCall('POST', 'control', { action });
 
         e.start.addEventListener('click', begin);
+        // In a class the pasting box gives its place to the session; it comes back on demand.
+        e.paste.addEventListener('click', () => {
+            const open = e.panelRoot.dataset.paste !== 'open';
+            e.panelRoot.dataset.paste = open ? 'open' : '';
+            e.paste.setAttribute('aria-expanded', String(open));
+        });
         e.openEarlier.addEventListener('click', () => {
             const s = sessions().find((x) => x.code === e.earlier.value);
             if (s) open(s);
         });
-        e.hide.addEventListener('click', () => control(picture.state.hidden ? 'show' : 'hide'));
+        // Showing the results puts the code small, so the charts have the screen.
+        e.hide.addEventListener('click', () => {
+            if (picture.state.hidden) setBoard('small');
+            control(picture.state.hidden ? 'show' : 'hide');
+        });
         e.lock.addEventListener('click', () => control(picture.state.locked ? 'unlock' : 'lock'));
         // Closing asks twice: the first press arms the button for a few seconds.
         e.close.addEventListener('click', () => {
@@ -338,9 +352,11 @@ const PerneClassroom = (() => {
             e.close.textContent = '授業を終える';
             control('close');
         });
-        e.board.addEventListener('click', () => {
-            e.root.dataset.board = e.root.dataset.board === 'large' ? 'small' : 'large';
-        });
+        function setBoard(size) {
+            e.panelRoot.dataset.board = size;
+            e.board.textContent = size === 'large' ? 'コードを小さく' : 'コードを大きく';
+        }
+        e.board.addEventListener('click', () => setBoard(e.panelRoot.dataset.board === 'large' ? 'small' : 'large'));
         e.csv.addEventListener('click', async () => {
             const response = await teacherCall('GET', 'runs.csv');
             if (response) save(await response.blob(), `ペルネ_クラス_${session.code}.csv`);
