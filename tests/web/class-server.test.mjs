@@ -264,13 +264,27 @@ test('a run the network lost waits, survives a reload, and is counted once howev
     await s.page.clock.runFor(10_000);
     await waitSent(s.page);
     await waitProjector(teacher, () => document.querySelectorAll('#session-runs-body tr').length === 3);
+    // A count edited on its way is walked again by the server and refused: listed with its
+    // reason, never in the histogram.
+    await s.page.route('**/api/sessions/*/runs', (route) => {
+      const body = JSON.parse(route.request().postData());
+      return route.continue({ postData: JSON.stringify({ ...body, meetings: body.meetings + 1 }) });
+    });
+    const forged = await run(s.page, 'Command2');
+    await waitSent(s.page);
+    await s.page.unroute('**/api/sessions/*/runs');
+    await waitProjector(teacher, () => document.querySelectorAll('#session-unverified-list li').length === 1);
+    let p = await projector(teacher);
+    assert.match(p.unverified[0], new RegExp(`^端末 1　２人 ${forged.meetings + 1} 回 180 秒: .+`));
+    assert.deepEqual(p.runs, ['1', '0'], 'only the honest full run of both walkers is pooled');
+
     // Reloaded again: nothing is sent twice.
     await s.page.reload();
     await s.page.waitForSelector('#classroom[data-state="class"]');
     await s.page.clock.runFor(10_000);
     await teacher.waitForTimeout(500);
-    const p = await projector(teacher);
-    assert.equal(p.listed, 3);
+    p = await projector(teacher);
+    assert.equal(p.listed, 4);
     assert.equal(p.devices, '参加 1 台・送信 1 台');
     assert.deepEqual(s.errors, []);
     await s.context.close();

@@ -36,12 +36,15 @@ const PerneClassroom = (() => {
     function eventParser() {
         let buffer = '';
         let current = { id: null, event: 'message', data: [] };
+        let afterCR = false; // the last chunk ended in CR: an LF opening the next one is its pair
         return function feed(text) {
-            buffer += text;
+            buffer += afterCR && text.startsWith('\n') ? text.slice(1) : text;
+            afterCR = false;
             const out = [];
             let at;
             while ((at = buffer.search(/\r\n|\r|\n/)) >= 0) {
                 const line = buffer.slice(0, at);
+                afterCR = buffer[at] === '\r' && at === buffer.length - 1;
                 buffer = buffer.slice(at + (buffer.startsWith('\r\n', at) ? 2 : 1));
                 if (line === '') {
                     if (current.data.length) out.push({ id: current.id, event: current.event, data: current.data.join('\n') });
