@@ -116,6 +116,10 @@ test('a class: the code for the back row, three students, runs by time and by St
     await s3.page.fill('#classCode', 'zzz');
     await s3.page.click('#classroom button[type="submit"]');
     assert.equal(await s3.page.textContent('#classJoinMessage'), 'コードは 6 文字です');
+    const unknown = code === 'ZZZZZZ' ? 'YYYYYY' : 'ZZZZZZ';
+    await s3.page.fill('#classCode', unknown);
+    await s3.page.click('#classroom button[type="submit"]');
+    await s3.page.waitForFunction(() => document.getElementById('classJoinMessage').textContent === 'このコードのクラスはありません');
     await s3.page.fill('#classCode', code.toLowerCase());
     await s3.page.click('#classroom button[type="submit"]');
     await s3.page.waitForSelector('#classroom[data-state="class"]');

@@ -14,7 +14,7 @@ var Perne = window.Perne || (window.Perne = {});
 (function () {
   const STORE = { device: 'perne.class.device', outbox: 'perne.class.outbox', sessions: 'perne.class.sessions' };
   const ALPHABET = /^[23456789ABCDEFGHJKMNPQRSTUVWXYZ]{6}$/;
-  const RETRY_MS = [1000, 2000, 5000, 10000, 20000, 30000, 60000];
+  const RETRY_MS = [1000, 2000, 5000, 10000, 20000, 30000];
   const CHOICES = [['both', '２人'], ['dog', '１人'], ['same', '同じ']];
 
   const storage = {
@@ -196,8 +196,12 @@ var Perne = window.Perne || (window.Perne = {});
         answer = null;
       }
       if (answer && answer.status === 404) {
-        if (typed) joinMessage.textContent = 'このコードのクラスはありません';
-        else showJoin();
+        // No such class: nothing is kept for it; the code can be typed again.
+        if (!typed) {
+          code = null;
+          showJoin();
+        }
+        joinMessage.textContent = 'このコードのクラスはありません';
         return;
       }
       code = wanted;
