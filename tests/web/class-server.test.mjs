@@ -163,8 +163,13 @@ test('a class: the code for the back row, three students, runs by time and by St
     assert.deepEqual(p.runs, ['2', '0'], 'two full runs of both walkers; the stopped one apart');
     assert.equal(p.means[0], ((r1.meetings + r3.meetings) / 2).toFixed(2));
     assert.equal(p.short, 'この出発点の 180 秒より短い実験: ２人 0 回・１人 1 回（平均には入れていません）');
-    await teacher.setViewportSize({ width: 1920, height: 1080 });
-    await teacher.screenshot({ path: join(buildDir, 'class-teacher-results-1920.png') });
+    // The class screen with its session is one screen on a projector, nothing to scroll.
+    for (const [width, height] of [[1280, 800], [1920, 1080]]) {
+      await teacher.setViewportSize({ width, height });
+      await teacher.screenshot({ path: join(buildDir, `class-teacher-results-${width}.png`) });
+      const overflow = await teacher.evaluate(() => document.documentElement.scrollHeight - innerHeight);
+      assert.ok(overflow <= 0, `${width} x ${height}: ${overflow} px to scroll`);
+    }
     await teacher.setViewportSize({ width: 1280, height: 800 });
 
     // Sending locked: the run waits on the student's page and goes once it is unlocked.
@@ -306,7 +311,8 @@ test('the server killed with SIGKILL and started again: the projector reconnects
     await waitSent(s.page);
     await waitProjector(teacher, () => document.querySelectorAll('#session-runs-body tr').length === 2);
     if ((await projector(teacher)).hidden) await teacher.click('#session-hide');
-    await waitProjector(teacher, () => !document.getElementById('class-panel').classList.contains('results-hidden'));
+    await waitProjector(teacher, () => !document.getElementById('class-panel').classList.contains('results-hidden') &&
+      document.getElementById('session-devices').textContent === '参加 1 台・送信 1 台');
     const before = await projector(teacher);
 
     await server.kill();
