@@ -36,10 +36,15 @@ async function openTeacher(context, name, body) {
   });
 }
 
+// Starts a new session; its code, once the page shows it in place of any before.
 async function startSession(page) {
+  const before = await page.textContent('#session-code');
   await page.click('#session-start');
-  await page.waitForSelector('#session-code:not(:empty)');
-  return page.textContent('#session-code');
+  const shown = await page.waitForFunction((b) => {
+    const now = document.getElementById('session-code').textContent;
+    return now !== '' && now !== b && now;
+  }, before);
+  return shown.jsonValue();
 }
 
 // A student's page in a browser context of its own (its own storage: its own device), its
@@ -335,7 +340,6 @@ test('the server killed with SIGKILL and started again: the projector reconnects
 
     // A second class; the first can be opened again.
     const second = await startSession(teacher);
-    await teacher.waitForFunction((c) => document.getElementById('session-code').textContent === c, second);
     assert.notEqual(second, code);
     assert.equal((await projector(teacher)).listed, 0);
     await teacher.selectOption('#session-earlier', code);

@@ -45,7 +45,7 @@ export async function startClassServer() {
   let output = '';
 
   async function start() {
-    child = spawn(serverBinary, ['--port', String(port), '--data', data, '--pages', pages],
+    child = spawn(serverBinary, ['--port', String(port), '--bind', '127.0.0.1', '--data', data, '--pages', pages],
                   { stdio: ['ignore', 'pipe', 'pipe'] });
     child.stdout.on('data', (d) => { output += d; });
     child.stderr.on('data', (d) => { output += d; });

@@ -363,7 +363,6 @@
         pointsNow: () => asPairs(start),
         save: PerneResults.save,
     });
-    window.PerneClassroomNow = classroom.state;
 
     // A plain column of counts stands for runs at the points on screen.
     function pointsChanged() {
