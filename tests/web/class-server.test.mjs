@@ -113,6 +113,7 @@ test('a class: the code for the back row, three students, runs by time and by St
     const shown = await teacher.evaluate(() => document.documentElement.outerHTML + location.href);
     assert.ok(!shown.includes(secret), 'the secret is nowhere on the page');
     await teacher.screenshot({ path: join(buildDir, 'class-teacher-code-1280.png') });
+    assert.ok(await teacher.evaluate(() => document.documentElement.scrollHeight <= innerHeight), 'the code for the back row fits the screen');
 
     // Two students come by the address, the third types the code.
     const s1 = await openStudent(`?class=${code}`);
