@@ -351,6 +351,34 @@ test('the server killed with SIGKILL and started again: the projector reconnects
   });
 });
 
+test('a server that asks for the teacher\'s passphrase opens a session only with it', async () => {
+  const guarded = await startClassServer({ teacherKey: 'もものき 2026' });
+  try {
+    const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+    await withPage(context, 'class teacher key', async (page) => {
+      await page.goto(guarded.url('perne-stats.html'));
+      await page.waitForSelector('#session-key-field:not([hidden])');
+      await page.click('[data-view-button="class"]');
+      for (const wrong of ['', 'momonoki']) {
+        await page.fill('#session-key', wrong);
+        await page.click('#session-start');
+        await page.waitForFunction(() => document.getElementById('session-message').textContent !== '');
+        assert.equal(await page.isVisible('#session-live'), false, `no session with ${JSON.stringify(wrong)}`);
+        await page.evaluate(() => { document.getElementById('session-message').textContent = ''; });
+      }
+      await page.fill('#session-key', 'もものき 2026');
+      await page.click('#session-start');
+      await page.waitForSelector('#session-live:not([hidden])');
+      assert.match(await page.textContent('#session-code'), CODE);
+      assert.equal(await page.inputValue('#session-key'), '', 'the passphrase is not kept in the field');
+      const stored = await page.evaluate(() => Object.values(localStorage).join(' '));
+      assert.ok(!stored.includes('もものき'), 'nor in the page\'s storage');
+    });
+  } finally {
+    await guarded.close();
+  }
+});
+
 test('from a file, or from a server that is not perne-class, the pages show no class', async () => {
   const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
   await withPage(context, 'class absent', async (page) => {

@@ -36,16 +36,22 @@ function pagesFolder() {
 }
 
 // Resolves to { base, url(path), kill(), start(), close() } once the server answers.
-export async function startClassServer() {
+// teacherKey: a passphrase the server asks for before it opens a session.
+export async function startClassServer({ teacherKey = null } = {}) {
   const data = mkdtempSync(join(tmpdir(), 'perne-class-test-'));
   const pages = pagesFolder();
   const port = await freePort();
+  const extra = [];
+  if (teacherKey !== null) {
+    writeFileSync(join(data, 'teacher-key'), `${teacherKey}\n`);
+    extra.push('--teacher-key-file', join(data, 'teacher-key'));
+  }
   const base = `http://127.0.0.1:${port}/`;
   let child = null;
   let output = '';
 
   async function start() {
-    child = spawn(serverBinary, ['--port', String(port), '--bind', '127.0.0.1', '--data', data, '--pages', pages],
+    child = spawn(serverBinary, ['--port', String(port), '--bind', '127.0.0.1', '--data', data, '--pages', pages, ...extra],
                   { stdio: ['ignore', 'pipe', 'pipe'] });
     child.stdout.on('data', (d) => { output += d; });
     child.stderr.on('data', (d) => { output += d; });

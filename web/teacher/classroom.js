@@ -326,7 +326,11 @@ const PerneClassroom = (() => {
 
         const control = (action) => teacherCall('POST', 'control', { action });
 
-        e.start.addEventListener('click', begin);
+        // The start button submits the form, so Enter in the passphrase starts too.
+        e.start.form.addEventListener('submit', (event) => {
+            event.preventDefault();
+            begin();
+        });
         // In a class the pasting box gives its place to the session; it comes back on demand.
         e.paste.addEventListener('click', () => {
             const open = e.panelRoot.dataset.paste !== 'open';
