@@ -344,6 +344,12 @@ test('the server killed with SIGKILL and started again: the projector reconnects
     assert.notEqual(second, code);
     assert.equal((await projector(teacher)).listed, 0);
     await teacher.selectOption('#session-earlier', code);
+    // Compared first: the earlier class's full runs in one line; then opened again.
+    await teacher.click('#session-compare');
+    const bothMean = before.means[0];
+    await waitProjector(teacher, () => document.getElementById('session-compared').textContent !== '');
+    assert.equal(await teacher.textContent('#session-compared'),
+                 `${code}（桃太郎 (4, 4)・犬 (6, 4)）: ２人 平均 ${bothMean}（1 回）・１人 平均 ${before.means[1]}（1 回）`);
     await teacher.click('#session-open');
     await waitProjector(teacher, () => document.querySelectorAll('#session-runs-body tr').length === 3);
     assert.deepEqual(s.errors, []);

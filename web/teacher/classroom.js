@@ -326,6 +326,30 @@ const PerneClassroom = (() => {
 
         const control = (action) => teacherCall('POST', 'control', { action });
 
+        // An earlier class beside this one: its full runs' count and mean for each mode, in
+        // one line above the panel (the panel itself keeps to the class on show).
+        async function compare(s) {
+            e.compared.textContent = '';
+            let json = null;
+            try {
+                const response = await fetch(api(`sessions/${s.code}`), { headers: { Authorization: `Bearer ${s.secret}` }, cache: 'no-store' });
+                json = response.ok ? await response.json() : null;
+            } catch (error) {
+                json = null;
+            }
+            if (!json || !Array.isArray(json.runs)) {
+                say('前の授業を読めませんでした');
+                return;
+            }
+            const modes = ['both', 'dog'].map((mode) => {
+                const meetings = json.runs.filter((r) => r.verified && r.mode === mode && r.seconds >= PerneClassPaste.FULL_SECONDS)
+                    .map((r) => r.meetings);
+                const n = meetings.length;
+                return `${MODE_SHORT[mode]} ${n ? `平均 ${(meetings.reduce((a, b) => a + b, 0) / n).toFixed(2)}` : '—'}（${n} 回）`;
+            });
+            e.compared.textContent = `${s.code}（${where(s.points.momotaro, s.points.dog)}）: ${modes.join('・')}`;
+        }
+
         // The start button submits the form, so Enter in the passphrase starts too.
         e.start.form.addEventListener('submit', (event) => {
             event.preventDefault();
@@ -336,6 +360,10 @@ const PerneClassroom = (() => {
             const open = e.panelRoot.dataset.paste !== 'open';
             e.panelRoot.dataset.paste = open ? 'open' : '';
             e.paste.setAttribute('aria-expanded', String(open));
+        });
+        e.compareEarlier.addEventListener('click', () => {
+            const s = sessions().find((x) => x.code === e.earlier.value);
+            if (s) compare(s);
         });
         e.openEarlier.addEventListener('click', () => {
             const s = sessions().find((x) => x.code === e.earlier.value);

@@ -350,7 +350,8 @@
         elements: {
             root: $('session'), panelRoot: $('class-panel'), start: $('session-start'), startWhere: $('session-start-where'),
             keyField: $('session-key-field'), key: $('session-key'), earlierField: $('session-earlier-field'),
-            earlier: $('session-earlier'), openEarlier: $('session-open'), paste: $('session-paste'), message: $('session-message'),
+            earlier: $('session-earlier'), openEarlier: $('session-open'), compareEarlier: $('session-compare'),
+            compared: $('session-compared'), paste: $('session-paste'), message: $('session-message'),
             live: $('session-live'), qr: $('session-qr'), code: $('session-code'), url: $('session-url'),
             stateLine: $('session-state'), devices: $('session-devices'), predictionsField: $('session-predictions-field'),
             predictions: $('session-predictions'), connection: $('session-connection'), board: $('session-board'),
