@@ -9,6 +9,7 @@ import { after, before, test } from 'node:test';
 import { join } from 'node:path';
 import { buildDir, launch, withPage } from './browser.mjs';
 import { startClassServer } from './classserver.mjs';
+import { seriousViolations } from './engines/axe.mjs';
 import { tenOClock } from './student.mjs';
 
 let browser;
@@ -49,15 +50,16 @@ async function startSession(page) {
 
 // A student's page in a browser context of its own (its own storage: its own device), its
 // clock standing still at ten o'clock until the test moves it.
-async function openStudent(query, viewport = { width: 1180, height: 820 }) {
-  const context = await browser.newContext({ viewport });
+// Without the clock, for axe-core, which waits on timers of its own.
+async function openStudent(query, viewport = { width: 1180, height: 820 }, clock = true) {
+  const context = await browser.newContext({ viewport, bypassCSP: true });
   const page = await context.newPage();
   const errors = [];
   page.on('pageerror', (e) => errors.push(e.message));
-  await page.clock.install({ time: new Date(tenOClock.getTime() - 60_000) });
+  if (clock) await page.clock.install({ time: new Date(tenOClock.getTime() - 60_000) });
   await page.goto(server.url(`perne.html${query}`));
   await page.waitForSelector('body[data-ready]');
-  await page.clock.pauseAt(tenOClock);
+  if (clock) await page.clock.pauseAt(tenOClock);
   return { context, page, errors };
 }
 
@@ -101,7 +103,8 @@ function projector(page) {
 const waitProjector = (page, fn, arg) => page.waitForFunction(fn, arg, { timeout: 15000 });
 
 test('a class: the code for the back row, three students, runs by time and by Stop on the projector', async () => {
-  const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+  // Without the page's policy here, so that axe-core can be put into the pages.
+  const context = await browser.newContext({ viewport: { width: 1280, height: 800 }, bypassCSP: true });
   await openTeacher(context, 'class teacher', async (teacher, teacherErrors) => {
     const code = await startSession(teacher);
     assert.match(code, CODE);
@@ -141,6 +144,7 @@ test('a class: the code for the back row, three students, runs by time and by St
     const win = await s1.page.locator('#Form1').boundingBox();
     assert.ok(column.x + column.width <= win.x, `column left of the window: ${JSON.stringify([column, win])}`);
     await s1.page.screenshot({ path: join(buildDir, 'class-student-1180.png') });
+    assert.deepEqual(await seriousViolations(teacher, 'teacher with the code large'), []);
 
     // Predictions: one each; the third changes its mind.
     await s1.page.click('#classroom [data-choice="both"]');
@@ -177,6 +181,7 @@ test('a class: the code for the back row, three students, runs by time and by St
       assert.ok(overflow <= 0, `${width} x ${height}: ${overflow} px to scroll`);
     }
     await teacher.setViewportSize({ width: 1280, height: 800 });
+    assert.deepEqual(await seriousViolations(teacher, 'teacher with the results'), []);
 
     // Sending locked: the run waits on the student's page and goes once it is unlocked.
     await teacher.click('#session-lock');
@@ -222,6 +227,13 @@ test('a class: the code for the back row, three students, runs by time and by St
 
     for (const s of [s1, s2, s3]) {
       assert.deepEqual(s.errors, []);
+      await s.context.close();
+    }
+    // What a screen reader meets beside the window: the class's column, and the code asked for.
+    for (const query of [`?class=${code}`, '']) {
+      const s = await openStudent(query, undefined, false);
+      await s.page.waitForSelector('#classroom:not([hidden]) :is(.points, #classCode)');
+      assert.deepEqual(await seriousViolations(s.page, `student ${query || 'asked for a code'}`), []);
       await s.context.close();
     }
     assert.deepEqual(teacherErrors, []);
