@@ -10,6 +10,7 @@ import { join } from 'node:path';
 import { buildDir, launch, withPage } from './browser.mjs';
 import { startClassServer } from './classserver.mjs';
 import { seriousViolations } from './engines/axe.mjs';
+import { serve } from './engines/pages.mjs';
 import { tenOClock } from './student.mjs';
 
 let browser;
@@ -398,15 +399,28 @@ test('a server that asks for the teacher\'s passphrase opens a session only with
 });
 
 test('from a file, or from a server that is not perne-class, the pages show no class', async () => {
-  const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
-  await withPage(context, 'class absent', async (page) => {
-    await page.goto(`file://${join(buildDir, 'perne.html')}?class=ABCDEF`);
-    await page.waitForSelector('body[data-ready]');
-    await page.waitForTimeout(300);
-    assert.equal(await page.evaluate(() => document.getElementById('classroom').hidden), true);
-    await page.goto(`file://${join(buildDir, 'perne-stats.html')}`);
-    await page.waitForSelector('#exact-table[data-key="4,4,6,4"]');
-    await page.waitForTimeout(300);
-    assert.equal(await page.evaluate(() => document.getElementById('session').hidden), true);
-  });
+  const plain = await serve();
+  try {
+    const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+    await withPage(context, 'class absent', async (page) => {
+      const asked = [];
+      page.on('request', (r) => { if (r.url().includes('/api/')) asked.push(r.url()); });
+      for (const url of [`file://${join(buildDir, 'perne.html')}?class=ABCDEF`, `${plain.url('perne.html')}?class=ABCDEF`]) {
+        await page.goto(url);
+        await page.waitForSelector('body[data-ready]');
+        await page.waitForTimeout(500);
+        assert.equal(await page.evaluate(() => document.getElementById('classroom').hidden), true, url);
+      }
+      for (const url of [`file://${join(buildDir, 'perne-stats.html')}`, plain.url('perne-stats.html')]) {
+        await page.goto(url);
+        await page.waitForSelector('#exact-table[data-key="4,4,6,4"]');
+        await page.waitForTimeout(500);
+        assert.equal(await page.evaluate(() => document.getElementById('session').hidden), true, url);
+      }
+      // From the other server each page asked once whether it is the class server, no more.
+      assert.deepEqual(asked.map((u) => new URL(u).pathname), ['/api/info', '/api/info']);
+    });
+  } finally {
+    await plain.close();
+  }
 });

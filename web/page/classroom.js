@@ -57,14 +57,15 @@ var Perne = window.Perne || (window.Perne = {});
     return { status: response.status, json, retryAfter: Number(response.headers.get('Retry-After')) || 0 };
   }
 
-  // Whether the page came from the class server; a file, or any other server, says no.
+  // Whether the page came from the class server: 'yes'; 'no' from a file or any other server;
+  // 'unreachable' when nothing answered (offline, or the server is down).
   async function servedByClassServer() {
-    if (location.protocol !== 'http:' && location.protocol !== 'https:') return false;
+    if (location.protocol !== 'http:' && location.protocol !== 'https:') return 'no';
     try {
       const { status, json } = await call('GET', 'info');
-      return status === 200 && json !== null && json.server === 'perne-class';
+      return status === 200 && json !== null && json.server === 'perne-class' ? 'yes' : 'no';
     } catch (e) {
-      return false;
+      return 'unreachable';
     }
   }
 
@@ -336,14 +337,15 @@ var Perne = window.Perne || (window.Perne = {});
 
     // ---- start ----
     async function start() {
-      const inClass = await servedByClassServer();
-      if (asked && ALPHABET.test(asked) && (inClass || /^https?:$/.test(location.protocol))) {
-        // Also with the server out of reach: the page came from it (its address says so),
-        // so the runs are kept for it.
+      const served = await servedByClassServer();
+      // Out of reach, a class this page has joined before goes on: its runs wait for the
+      // server. Any other server never hears of classes.
+      const known = served === 'unreachable' && asked && sessionMemo(asked).momotaro;
+      if (asked && ALPHABET.test(asked) && (served === 'yes' || known)) {
         code = asked;
         showClass();
         enter(asked, false);
-      } else if (inClass) {
+      } else if (served === 'yes') {
         showJoin();
         if (outbox().length) flush();
       }
