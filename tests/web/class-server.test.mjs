@@ -136,7 +136,7 @@ test('a class: the code for the back row, three students, runs by time and by St
     assert.equal(new URL(s3.page.url()).searchParams.get('class'), code);
     for (const s of [s1, s2, s3]) {
       await s.page.waitForFunction(() => document.querySelector('#classroom .points').textContent.includes('(4, 4)'));
-      assert.equal(await s.page.textContent('#classroom .code .value'), code);
+      assert.equal(await s.page.textContent('#classroom .code .code-value'), code);
     }
     await waitProjector(teacher, () => document.getElementById('session-devices').textContent.startsWith('参加 3 台'));
 

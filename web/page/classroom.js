@@ -158,8 +158,8 @@ var Perne = window.Perne || (window.Perne = {});
     function showClass() {
       panel.replaceChildren(codeLine, pointsLine, question, status);
       panel.dataset.state = 'class';
-      codeLine.replaceChildren(el('span', { className: 'label', textContent: 'クラス' }),
-                               el('span', { className: 'value', textContent: code }));
+      codeLine.replaceChildren(el('span', { className: 'code-label', textContent: 'クラス' }),
+                               el('span', { className: 'code-value', textContent: code }));
       const p = session || sessionMemo(code);
       pointsLine.replaceChildren(...(p.momotaro ? [
         el('span', { textContent: `桃太郎 (${p.momotaro[0]}, ${p.momotaro[1]})` }),
