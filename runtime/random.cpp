@@ -35,6 +35,15 @@ MixingRandom::MixingRandom(std::uint64_t seed)
 
 MixingRandom::MixingRandom() : MixingRandom(entropy()) {}
 
+MixingRandom MixingRandom::fromState(const RandomState &state)
+{
+    MixingRandom random(0);
+    random.m_state = state;
+    if ((state[0] | state[1] | state[2] | state[3]) == 0)
+        random.m_state[0] = 1; // as reseed: the all-zero state would repeat forever
+    return random;
+}
+
 void MixingRandom::reseed(float value)
 {
     // One multiply-xor folds the reading into the word the next draw is made from. The value

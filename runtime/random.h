@@ -2,8 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace perne {
+
+// The four words of a xoshiro256 generator's state: with them a run's draws can be made again.
+using RandomState = std::array<std::uint64_t, 4>;
 
 // The source of the walkers' random steps.
 class RandomSource
@@ -14,6 +18,9 @@ public:
     virtual void reseed(float value) = 0;
     // A uniform number in [0, 1).
     virtual double next() = 0;
+    // The whole state, when the source can write it down (a run's receipt carries it, so the
+    // run can be walked again); a source of scripted draws has none.
+    virtual std::optional<RandomState> state() const { return std::nullopt; }
 };
 
 // xoshiro256** whose reseed mixes the value into the state it already has instead of
@@ -26,14 +33,17 @@ public:
     explicit MixingRandom(std::uint64_t seed);
     // Seeded from the operating system's entropy source.
     MixingRandom();
+    // Goes on from a state written down earlier, as the generator that had it would.
+    static MixingRandom fromState(const RandomState &state);
 
     void reseed(float value) override;
     double next() override;
+    std::optional<RandomState> state() const override { return m_state; }
 
 private:
     std::uint64_t nextBits();
 
-    std::array<std::uint64_t, 4> m_state{};
+    RandomState m_state{};
 };
 
 } // namespace perne

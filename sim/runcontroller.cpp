@@ -84,6 +84,7 @@ void RunController::finishSetUp(RunState mode)
     m_state.runState = mode;
     m_state.meetingCount = 0;
     m_run.reset();
+    m_receipt.reset();
     m_controls.setCaption(Label::Label3, meetingCountText(m_state.meetingCount));
 
     m_controls.setSpriteVisible(Sprite::Picture2, true);
@@ -108,6 +109,11 @@ void RunController::command5Click()
     m_period = 0;
     m_ticks = {0, 0};
     m_run = RunResult{m_state.runState, m_state.momotaro.start, m_state.dog.start, 0, 0};
+    // Nothing has drawn yet: the generator's state now is the one the first tick starts from.
+    m_receipt.reset();
+    if (const auto words = m_random.state())
+        m_receipt = RunReceipt{
+            m_state.runState, m_state.momotaro.start, m_state.dog.start, m_startTime, *words, 0};
     m_cues.PlayCue(cue::kClick);
     setTimer(Timer::Timer1, true);
     setTimer(Timer::Timer2, true);
@@ -145,6 +151,15 @@ std::optional<RunResult> RunController::finishedRun() const
     run.meetings = m_state.meetingCount;
     run.seconds = static_cast<long long>(std::floor(scheduledElapsed(m_period)));
     return run;
+}
+
+std::optional<RunReceipt> RunController::lastReceipt() const
+{
+    if (!m_receipt || !finishedRun())
+        return std::nullopt;
+    RunReceipt receipt = *m_receipt;
+    receipt.lastPeriod = m_period;
+    return receipt;
 }
 
 void RunController::timer1Tick()

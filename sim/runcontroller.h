@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catchupview.h"
+#include "random.h"
 #include "seams.h"
 #include "texts.h"
 #include "walk.h"
@@ -23,6 +24,18 @@ struct RunResult
     Point dogStart;
     MeetingCount meetings = 0;
     long long seconds = 0; // whole seconds at the run's last tick, as Label4 last read
+};
+
+// What walking a run again needs: its setup, the clock's reading and the generator's state
+// at Start, and the last period it ran. The count and seconds follow from these alone.
+struct RunReceipt
+{
+    RunState mode = RunState::Idle; // BothWalking or DogWalking
+    Point momotaroStart;
+    Point dogStart;
+    float startReading = 0.0f; // StartTime: seconds since midnight, single precision
+    RandomState random{};      // the generator's state as Start found it
+    long long lastPeriod = 0;  // 901 for a run the time limit ended, fewer after Stop
 };
 
 // The simulation window's run logic, free of any toolkit. The window only wires its
@@ -91,6 +104,9 @@ public:
     // it goes on, before the first Start, or after a new setup has been accepted. A setup
     // refused halfway changes the stored starting points, not this.
     std::optional<RunResult> finishedRun() const;
+    // The receipt of that same run, from which walkAgain() (receipt.h) makes the same result;
+    // nothing when finishedRun() has nothing, or when the random source cannot tell its state.
+    std::optional<RunReceipt> lastReceipt() const;
 
 private:
     enum class Who { Dog, Momotaro };
@@ -132,6 +148,7 @@ private:
     // The run since the last Start: what it began with. Its count is the walk's own and its
     // seconds those of the last period run.
     std::optional<RunResult> m_run;
+    std::optional<RunReceipt> m_receipt; // the same run's receipt, its last period not yet set
 };
 
 } // namespace perne

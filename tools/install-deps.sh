@@ -20,6 +20,11 @@ run_packages=(
     libgl-dev
     libpulse-dev
     fonts-ipafont-gothic
+    libcpp-httplib-dev
+    libsqlite3-dev
+    libqrencode-dev
+    nlohmann-json3-dev
+    libssl-dev
 )
 
 # Testing: engine tests, sanitizers and fuzzing, the libc++ and MinGW builds, the windows

@@ -3,20 +3,10 @@
 // meeting count and the problem window's headings), which stay as designed.
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
-import { axeViolations } from './engines/axe.mjs';
+import { seriousViolations as serious } from './engines/axe.mjs';
 import { inEveryEngine, waitFor, withEnginePage } from './engines/index.mjs';
 import { fileUrl } from './engines/pages.mjs';
 import { openStudent, runFor } from './engines/student-page.mjs';
-
-const designRed = 'rgb(255, 0, 0)';
-
-// The violations that matter, as "state: rule target" lines.
-async function serious(page, state) {
-  return (await axeViolations(page))
-    .filter((v) => v.impact === 'serious' || v.impact === 'critical')
-    .flatMap((v) => v.nodes.filter((n) => !(v.id === 'color-contrast' && n.colour === designRed))
-      .map((n) => `${state}: ${v.id} ${n.target}`));
-}
 
 inEveryEngine((browser, engine) => {
   test('the student\'s page in every state', async () => {

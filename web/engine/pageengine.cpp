@@ -13,6 +13,7 @@
 #include "clock.h"
 #include "constants.h"
 #include "random.h"
+#include "receipt.h"
 #include "runcontroller.h"
 #include "texts.h"
 
@@ -120,6 +121,7 @@ public:
         return static_cast<int>(m_run.ticksRun(timer == 1 ? Timer::Timer1 : Timer::Timer2));
     }
     val finishedRunLine() const;
+    val finishedRunReceipt() const;
 
 private:
     PageSeams m_seams;
@@ -150,6 +152,22 @@ val PageEngine::finishedRunLine() const
     for (const long long f : fields)
         line += '\t' + std::to_string(f);
     return val(line);
+}
+
+// The last run once it has ended, as the class server takes it: the meetings and seconds,
+// and the receipt from which the server walks the run again, in the receipt's own JSON; null
+// before that.
+val PageEngine::finishedRunReceipt() const
+{
+    const auto run = m_run.finishedRun();
+    const auto receipt = m_run.lastReceipt();
+    if (!run || !receipt)
+        return val::null();
+    val o = val::object();
+    o.set("meetings", static_cast<int>(run->meetings));
+    o.set("seconds", static_cast<double>(run->seconds));
+    o.set("receipt", val::global("JSON").call<val>("parse", receiptJson(*receipt)));
+    return o;
 }
 
 template <typename T> val arrayOf(const T &items)
@@ -381,7 +399,8 @@ EMSCRIPTEN_BINDINGS(perne_page)
         .function("timer2Tick", &PageEngine::timer2Tick)
         .function("catchUp", &PageEngine::catchUp)
         .function("ticksRun", &PageEngine::ticksRun)
-        .function("finishedRunLine", &PageEngine::finishedRunLine);
+        .function("finishedRunLine", &PageEngine::finishedRunLine)
+        .function("finishedRunReceipt", &PageEngine::finishedRunReceipt);
     function("designTables", &perne::designTables);
     function("latticeToField", &perne::latticeToField);
     function("buttonTakingFocus", &perne::buttonTakingFocus);

@@ -16,6 +16,19 @@ export interface PageSeams {
   steadySeconds(): number;
 }
 
+export interface RunReceipt {
+  meetings: number;
+  seconds: number;
+  receipt: {
+    mode: ModeKey;
+    momotaro: [number, number];
+    dog: [number, number];
+    startReading: number;
+    random: string[];
+    lastPeriod: number;
+  };
+}
+
 export interface Prompt {
   title: string;
   prompt: string;
@@ -35,6 +48,9 @@ export interface PageEngine {
   ticksRun(timer: 1 | 2): number;
   /** The finished run as one tab-separated line; null before a run has ended. */
   finishedRunLine(): string | null;
+  /** The ended run as the class server takes it: its count and seconds, and the receipt from
+   *  which the server walks it again; null before a run has ended. */
+  finishedRunReceipt(): RunReceipt | null;
   delete(): void;
 }
 

@@ -24,21 +24,38 @@
     return performance.now() / 1000;
   }
 
+  // The class's column beside the window, once the page is in a class (classroom.js).
+  /** @type {ReturnType<typeof PerneStudentClass.create> | null} */
+  let classroom = null;
+
   // The shown window fills the viewport, scaled as a whole, centred, with its proportions.
   function fit() {
     const shown = /** @type {HTMLElement | null} */ (stage.querySelector('.window:not([hidden])'));
     if (!shown) return;
     const width = shown.offsetWidth;
     const height = shown.offsetHeight;
-    const viewWidth = document.documentElement.clientWidth;
-    const viewHeight = document.documentElement.clientHeight;
+    let viewWidth = document.documentElement.clientWidth;
+    let viewHeight = document.documentElement.clientHeight;
+    // In a class, the class's column takes the side the window leaves free: the left in a
+    // wide view, the top in a tall one.
+    let left = 0;
+    let top = 0;
+    const side = classroom && classroom.box();
+    if (side) {
+      const wide = viewWidth / viewHeight > width / height;
+      side.className = wide ? 'left' : 'top';
+      const box = side.getBoundingClientRect();
+      if (wide) left = box.width; else top = box.height;
+      viewWidth -= left;
+      viewHeight -= top;
+    }
     const margin = Math.min(viewWidth, viewHeight) * 0.02;
     const scale = Math.max(0.1, Math.min((viewWidth - 2 * margin) / width,
                                          (viewHeight - 2 * margin) / height));
     stage.style.width = `${width}px`;
     stage.style.height = `${height}px`;
-    stage.style.transform = `translate(${(viewWidth - width * scale) / 2}px, ` +
-                            `${(viewHeight - height * scale) / 2}px) scale(${scale})`;
+    stage.style.transform = `translate(${left + (viewWidth - width * scale) / 2}px, ` +
+                            `${top + (viewHeight - height * scale) / 2}px) scale(${scale})`;
   }
 
   // A focused button that goes disabled hands the focus on to the button the engine names
@@ -102,6 +119,20 @@
     let engine = null;
     let ended = false;
     const result = PerneResultCopy.create(() => engine.finishedRunLine());
+    // A run has ended when the engine has a finished run and had none before; the next
+    // setup takes it away again.
+    let hadFinished = false;
+    let classroomCheck = false;
+    function checkRunEnded() {
+      if (classroomCheck) return;
+      classroomCheck = true;
+      queueMicrotask(() => {
+        classroomCheck = false;
+        const has = engine.finishedRunLine() !== null;
+        if (has && !hadFinished && classroom) classroom.runEnded();
+        hadFinished = has;
+      });
+    }
 
     const tickers = {
       Timer1: () => engine.timer1Tick(),
@@ -129,6 +160,7 @@
         const hadFocus = document.activeElement === button;
         button.disabled = !enabled;
         result.refreshSoon();
+        checkRunEnded();
         // Once the handler is done, so the focus lands on a button that stays enabled.
         if (hadFocus && !enabled) {
           queueMicrotask(() => {
@@ -141,6 +173,7 @@
       setTimerEnabled(name, enabled) {
         if (!ended) announcer.timer(name, enabled);
         result.refreshSoon();
+        checkRunEnded();
         if (!enabled) {
           clearInterval(intervals[name]);
           intervals[name] = null;
@@ -244,6 +277,10 @@
     });
 
     engine.load();
+    classroom = PerneStudentClass.create({
+      receiptOf: () => engine.finishedRunReceipt(),
+      onLayout: () => { fit(); result.place(); },
+    });
     show(form1);
     // What the tests and the benchmarks read of the running page: the ticks each timer has
     // made in this run (as the engine counts them), the engine, and when the page was ready.

@@ -26,7 +26,10 @@ worker.addEventListener('activate', (event) => {
 
 worker.addEventListener('fetch', (event) => {
   const request = event.request;
-  if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
+  const url = new URL(request.url);
+  // The class server's answers (api/...) are live: never kept, never answered from the cache.
+  if (request.method !== 'GET' || url.origin !== self.location.origin ||
+      url.pathname.includes('/api/')) return;
   event.respondWith(caches.open(CACHE).then(async (cache) => {
     const cached = await cache.match(request, { ignoreSearch: true });
     const fresh = fetch(request).then((response) => {

@@ -61,13 +61,16 @@ const PerneClassPanel = (() => {
     function create({ elements: e, pointsNow, need, drawHistogram }) {
         let data = PerneClassPaste.read('', pointsNow(), 0);
         let cleared = null; // the text a Clear took away, until the box changes again
+        /** @type {any[] & { connected?: boolean }} */
+        let live = []; // runs that came from the class server, checked by it
+        const allRuns = () => (live.length ? data.runs.concat(live) : data.runs);
         const distributions = new Map(); // key -> [both, dog]
 
         const countMode = () => Number(/** @type {HTMLInputElement} */ (document.querySelector(`input[name="${e.countMode}"]:checked`)).value);
 
         function groups() {
             const byKey = new Map();
-            for (const r of data.runs) {
+            for (const r of allRuns()) {
                 const k = keyOf(r);
                 if (!byKey.has(k)) byKey.set(k, { key: k, full: [[], []], short: [[], []] });
                 byKey.get(k)[r.full ? 'full' : 'short'][r.mode].push(r.meetings);
@@ -101,17 +104,22 @@ const PerneClassPanel = (() => {
             showProblems();
             showTable(group);
             e.histograms.forEach((element, mode) => { element.innerHTML = histogramSvg(group, mode); });
-            e.csv.disabled = data.runs.length === 0 && data.unreadable.length === 0;
+            e.csv.disabled = allRuns().length === 0 && data.unreadable.length === 0;
             e.root.dataset.key = group ? group.key : '';
         }
 
         function showStatus(all) {
             const parts = [];
-            const full = data.runs.filter((r) => r.full).length;
-            if (data.runs.length + data.unreadable.length === 0) parts.push('まだ何も貼りつけられていません。');
-            else parts.push(`${PerneConstants.timeLimitSeconds} 秒の実験 ${full} 回を読みました。`);
-            const short = data.runs.length - full;
-            if (short) parts.push(`${PerneConstants.timeLimitSeconds} 秒より短い実験 ${short} 回は、平均に入れずに別に数えています。`);
+            const LIMIT = PerneConstants.timeLimitSeconds;
+            const runs = allRuns();
+            const full = runs.filter((r) => r.full).length;
+            if (runs.length + data.unreadable.length === 0)
+                parts.push(live.connected ? 'まだ実験が届いていません。' : 'まだ何も貼りつけられていません。');
+            else if (live.length === 0) parts.push(`${LIMIT} 秒の実験 ${full} 回を読みました。`);
+            else if (data.runs.length === 0) parts.push(`${LIMIT} 秒の実験 ${full} 回が届きました。`);
+            else parts.push(`${LIMIT} 秒の実験 ${full} 回（届いた ${live.filter((r) => r.full).length} 回と貼りつけた ${data.runs.filter((r) => r.full).length} 回）。`);
+            const short = runs.length - full;
+            if (short) parts.push(`${LIMIT} 秒より短い実験 ${short} 回は、平均に入れずに別に数えています。`);
             if (all.length > 1) parts.push(`出発点が ${all.length} 通りあります。下で切りかえられます。`);
             if (data.unreadable.length) parts.push(`読めない行が ${data.unreadable.length} 行あります。`);
             if (data.refused) parts.push(`${PerneClassPaste.MAX_LINES} 行をこえた ${data.refused} 行は読みませんでした。`);
@@ -184,8 +192,8 @@ const PerneClassPanel = (() => {
 
         function csv() {
             const rows = ['line,mode,momotaro_x,momotaro_y,dog_x,dog_y,meetings,seconds,full_run'];
-            for (const r of data.runs)
-                rows.push([r.line, r.mode === 0 ? 'both' : 'dog', ...r.momotaro, ...r.dog, r.meetings, r.seconds, r.full ? 1 : 0].join(','));
+            for (const r of allRuns())
+                rows.push([r.line ?? '', r.mode === 0 ? 'both' : 'dog', ...r.momotaro, ...r.dog, r.meetings, r.seconds, r.full ? 1 : 0].join(','));
             if (data.unreadable.length) {
                 rows.push('', 'line,reason,text');
                 for (const u of data.unreadable) rows.push(`${u.line},${cell(u.reason)},${cell(u.text)}`);
@@ -220,6 +228,13 @@ const PerneClassPanel = (() => {
 
         return {
             read, render, csv, pointsChanged,
+            // runs: [{mode: 0 | 1, momotaro, dog, meetings, seconds}] as the server pooled
+            // them; connected: whether a class is being followed at all.
+            setLive(runs, connected) {
+                live = runs.map((r) => ({ ...r, full: r.seconds >= PerneClassPaste.FULL_SECONDS, from: 'live' }));
+                live.connected = connected;
+                render();
+            },
             distributionArrived(key, modes) { distributions.set(key, modes); render(); },
             shownKey: () => e.group.value || null,
             chart: (mode) => histogramSvg(groups().find((g) => g.key === e.group.value) || null, mode),

@@ -389,10 +389,31 @@
     $('class-count-where').textContent = where(start);
     classPanel.render();
 
+    // Served by the class server: a class session, its runs live in the panel above.
+    const classroom = PerneClassroom.create({
+        elements: {
+            root: $('session'), panelRoot: $('class-panel'), start: $('session-start'), startWhere: $('session-start-where'),
+            keyField: $('session-key-field'), key: $('session-key'), earlierField: $('session-earlier-field'),
+            earlier: $('session-earlier'), openEarlier: $('session-open'), compareEarlier: $('session-compare'),
+            compared: $('session-compared'), paste: $('session-paste'), message: $('session-message'),
+            live: $('session-live'), qr: $('session-qr'), code: $('session-code'), url: $('session-url'),
+            stateLine: $('session-state'), devices: $('session-devices'), predictionsField: $('session-predictions-field'),
+            predictions: $('session-predictions'), connection: $('session-connection'), board: $('session-board'),
+            hide: $('session-hide'), lock: $('session-lock'), csv: $('session-csv'), close: $('session-close'),
+            runsField: $('session-runs'), runsSummary: $('session-runs-summary'), runsBody: $('session-runs-body'),
+            unverifiedField: $('session-unverified'), unverifiedSummary: $('session-unverified-summary'),
+            unverifiedList: $('session-unverified-list'),
+        },
+        panel: classPanel,
+        pointsNow: () => asPairs(start),
+        save: PerneResults.save,
+    });
+
     // A plain column of counts stands for runs at the points on screen.
     function pointsChanged() {
         $('class-count-where').textContent = where(start);
         classPanel.pointsChanged();
+        classroom.pointsChanged();
     }
 
     // ---- views: everything on one long page, or one screen at a time for the projector ----

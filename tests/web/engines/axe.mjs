@@ -28,3 +28,14 @@ export async function axeViolations(page) {
     }));
   }, axeSource);
 }
+
+const designRed = 'rgb(255, 0, 0)';
+
+// The violations that matter, as "state: rule target" lines: serious or critical, except the
+// contrast of the design's own red texts (the meeting count, the problem's headings).
+export async function seriousViolations(page, state) {
+  return (await axeViolations(page))
+    .filter((v) => v.impact === 'serious' || v.impact === 'critical')
+    .flatMap((v) => v.nodes.filter((n) => !(v.id === 'color-contrast' && n.colour === designRed))
+      .map((n) => `${state}: ${v.id} ${n.target}`));
+}

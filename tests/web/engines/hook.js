@@ -14,13 +14,22 @@
   addEventListener('error', (e) => test.errors.push(`error: ${e.message}`));
   addEventListener('unhandledrejection', (e) => test.errors.push(`unhandled rejection: ${e.reason}`));
 
-  // Downloads become records instead of files: WebDriver cannot fetch a saved file.
+  // Downloads become records instead of files: WebDriver cannot fetch a saved file. The
+  // blob is read as it is, not fetched from its address (a page's policy may refuse that).
+  const blobs = new Map();
+  const createObjectURL = URL.createObjectURL;
+  URL.createObjectURL = function (blob) {
+    const url = createObjectURL.call(URL, blob);
+    blobs.set(url, blob);
+    return url;
+  };
   const click = HTMLAnchorElement.prototype.click;
   HTMLAnchorElement.prototype.click = function () {
     if (!this.download) return click.call(this);
     const record = { name: this.download, text: null };
     test.saved.push(record);
-    fetch(this.href).then((r) => r.arrayBuffer()).then((b) => {
+    const blob = blobs.get(this.href);
+    (blob ? blob.arrayBuffer() : fetch(this.href).then((r) => r.arrayBuffer())).then((b) => {
       record.text = new TextDecoder('utf-8', { ignoreBOM: true }).decode(b); // the mark kept
     });
   };

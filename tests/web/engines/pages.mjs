@@ -11,7 +11,7 @@ const here = dirname(fileURLToPath(import.meta.url));
 const hook = readFileSync(join(here, 'hook.js'), 'utf8');
 const copies = join(buildDir, 'test-pages');
 
-function hooked(name) {
+export function hooked(name) {
   const page = readFileSync(join(buildDir, name), 'utf8');
   const at = page.indexOf('<meta charset="utf-8">') + '<meta charset="utf-8">'.length;
   if (at < '<meta charset="utf-8">'.length) throw new Error(`${name}: no <meta charset>`);
