@@ -23,11 +23,13 @@ using nlohmann::json;
 using Access = Storage::Access;
 
 // The pages are single files with their script, styles and WebAssembly inline; the teacher's
-// batches run in workers made from blob: addresses. Nothing is fetched from elsewhere.
+// batches run in workers made from blob: addresses, and the engine loads its WebAssembly from a
+// data: address. Nothing is fetched from elsewhere.
 constexpr const char *kPageCsp =
     "default-src 'self'; script-src 'self' 'unsafe-inline' 'wasm-unsafe-eval'; "
     "style-src 'self' 'unsafe-inline'; img-src 'self' data: blob:; media-src 'self' data: blob:; "
-    "font-src 'self' data:; connect-src 'self'; worker-src 'self' blob:; manifest-src 'self'; "
+    "font-src 'self' data:; connect-src 'self' data:; worker-src 'self' blob:; manifest-src "
+    "'self'; "
     "object-src 'none'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
 
 std::string nowIso()
