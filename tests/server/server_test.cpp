@@ -417,15 +417,20 @@ TEST_F(ServerTest, EveryAcknowledgedRunSurvivesKillNineInTheMiddleOfSending)
         });
     }
     // Let some runs through, then kill the server while the senders are still sending.
-    while (true) {
-        std::lock_guard lock(mutex);
-        if (acknowledged.size() >= 20)
-            break;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+        {
+            std::lock_guard lock(mutex);
+            if (acknowledged.size() >= 20)
+                break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     server.kill9();
     go = false;
     for (auto &t : senders)
         t.join();
+    ASSERT_GE(acknowledged.size(), 20u) << "the senders stopped before the kill";
     server.start();
 
     const json runs = teacherView(c)["runs"];
