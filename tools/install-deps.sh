@@ -54,6 +54,7 @@ test_packages=(
     lintian
     desktop-file-utils
     appstream
+    openssl
 )
 
 case "${1:-test}" in

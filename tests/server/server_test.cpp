@@ -597,3 +597,26 @@ TEST(ServerProgram, NeedsTheTeachersPassphraseWhenGivenOneAndExplainsItsCommandL
     EXPECT_EQ(run("--port 0 --data /tmp --cert a.pem"), 2) << "a certificate needs its key";
     EXPECT_EQ(run("--port 0 --data /tmp --frobnicate 1"), 2);
 }
+
+TEST(ServerProgram, ServesOverTlsWithACertificateAndMakesHttpsAddresses)
+{
+    const auto data = freshFolder("perne-tls");
+    const std::string cert = data.string() + "-cert.pem", key = data.string() + "-key.pem";
+    ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+                           "-keyout " +
+                           key + " -out " + cert + " >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    ServerProcess server(data, {"--cert", cert, "--key", key});
+    httplib::SSLClient tls("127.0.0.1", server.port());
+    tls.enable_server_certificate_verification(false);
+    const auto info = tls.Get("/api/info");
+    ASSERT_TRUE(info) << httplib::to_string(info.error());
+    EXPECT_EQ(json::parse(info->body)["server"], "perne-class");
+    const auto made =
+        tls.Post("/api/sessions", R"({"momotaro":[4,4],"dog":[6,4]})", "application/json");
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->status, 201);
+    // Plain HTTP on the TLS port gets nothing.
+    EXPECT_FALSE(server.client().Get("/api/info"));
+}
