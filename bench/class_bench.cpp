@@ -131,6 +131,8 @@ int main(int argc, char **argv)
     std::vector<double> latencies;
     std::atomic<int> open{0}, mostOpen{0}, arrived{0};
     std::atomic<bool> stop{false};
+    int streamsLost = 0; // streams that ended before the benchmark did, and why the last one did
+    std::string streamError;
 
     std::vector<std::thread> streams;
     for (int i = 0; i < sessions + idle; ++i) {
@@ -141,38 +143,45 @@ int main(int argc, char **argv)
             c.set_read_timeout(std::chrono::seconds(static_cast<int>(window) + 120));
             std::string buffer;
             bool counted = false;
-            c.Get(("/api/sessions/" + classes[s].code + "/events").c_str(),
-                  {{"Authorization", "Bearer " + classes[s].secret}},
-                  [&](const char *data, size_t n) {
-                      if (!counted) {
-                          counted = true;
-                          const int now = ++open;
-                          for (int m = mostOpen;
-                               now > m && !mostOpen.compare_exchange_weak(m, now);) {
-                          }
-                      }
-                      if (teacher) {
-                          buffer.append(data, n);
-                          for (std::size_t end; (end = buffer.find("\n\n")) != std::string::npos;) {
-                              const std::string block = buffer.substr(0, end);
-                              buffer.erase(0, end + 2);
-                              if (block.find("event: run\n") == std::string::npos)
-                                  continue;
-                              const auto at = Clock::now();
-                              const json d = json::parse(block.substr(block.find("data: ") + 6));
-                              std::lock_guard lock(mutex);
-                              const auto sent = sentAt.find({s, d["device"].get<int>()});
-                              if (sent != sentAt.end())
-                                  latencies.push_back(
-                                      std::chrono::duration<double, std::milli>(at - sent->second)
-                                          .count());
-                              ++arrived;
-                          }
-                      }
-                      return !stop.load();
-                  });
+            const auto result = c.Get(
+                ("/api/sessions/" + classes[s].code + "/events").c_str(),
+                {{"Authorization", "Bearer " + classes[s].secret}},
+                [&](const char *data, size_t n) {
+                    if (!counted) {
+                        counted = true;
+                        const int now = ++open;
+                        for (int m = mostOpen;
+                             now > m && !mostOpen.compare_exchange_weak(m, now);) {
+                        }
+                    }
+                    if (teacher) {
+                        buffer.append(data, n);
+                        for (std::size_t end; (end = buffer.find("\n\n")) != std::string::npos;) {
+                            const std::string block = buffer.substr(0, end);
+                            buffer.erase(0, end + 2);
+                            if (block.find("event: run\n") == std::string::npos)
+                                continue;
+                            const auto at = Clock::now();
+                            const json d = json::parse(block.substr(block.find("data: ") + 6));
+                            std::lock_guard lock(mutex);
+                            const auto sent = sentAt.find({s, d["device"].get<int>()});
+                            if (sent != sentAt.end())
+                                latencies.push_back(
+                                    std::chrono::duration<double, std::milli>(at - sent->second)
+                                        .count());
+                            ++arrived;
+                        }
+                    }
+                    return !stop.load();
+                });
             if (counted)
                 --open;
+            if (!stop.load()) {
+                std::lock_guard lock(mutex);
+                ++streamsLost;
+                streamError = result ? "status " + std::to_string(result->status)
+                                     : httplib::to_string(result.error());
+            }
         });
     }
     while (open.load() < sessions + idle && Clock::now().time_since_epoch().count() > 0) {
@@ -263,6 +272,9 @@ int main(int argc, char **argv)
     std::printf("students %d, sessions %d, streams open at once %d (%d teachers' + %d idle), "
                 "window %.0f s\n",
                 students, sessions, held, sessions, idle, window);
+    if (streamsLost > 0)
+        std::printf("streams lost before the end: %d (last: %s)\n", streamsLost,
+                    streamError.c_str());
     std::printf("runs refused or not reproduced: %d; events received: %zu of %d\n", failed.load(),
                 latencies.size(), students);
     std::printf("post to event: p50 %.1f ms, p99 %.1f ms, max %.1f ms\n", pct(0.5), pct(0.99),

@@ -18,6 +18,8 @@ constexpr int kKeepAliveSeconds = 5;
 constexpr int kKeepAliveCommentSeconds = 15;
 // Worker threads: every open stream holds one. 500 streams and the class's requests beside.
 constexpr int kDefaultThreads = 640;
+// Connections waiting to be accepted: a whole school's devices opening the page at once.
+constexpr int kListenBacklog = 1024;
 // Threads kept free of streams for ordinary requests.
 constexpr int kThreadsKeptForRequests = 64;
 

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <sys/socket.h>
 
 namespace perne::server {
 namespace {
@@ -23,11 +24,13 @@ using nlohmann::json;
 using Access = Storage::Access;
 
 // The pages are single files with their script, styles and WebAssembly inline; the teacher's
-// batches run in workers made from blob: addresses. Nothing is fetched from elsewhere.
+// batches run in workers made from blob: addresses, and the engine loads its WebAssembly from a
+// data: address. Nothing is fetched from elsewhere.
 constexpr const char *kPageCsp =
     "default-src 'self'; script-src 'self' 'unsafe-inline' 'wasm-unsafe-eval'; "
     "style-src 'self' 'unsafe-inline'; img-src 'self' data: blob:; media-src 'self' data: blob:; "
-    "font-src 'self' data:; connect-src 'self'; worker-src 'self' blob:; manifest-src 'self'; "
+    "font-src 'self' data:; connect-src 'self' data:; worker-src 'self' blob:; manifest-src "
+    "'self'; "
     "object-src 'none'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
 
 std::string nowIso()
@@ -210,6 +213,16 @@ std::optional<long long> lastEventId(const httplib::Request &req)
     return v;
 }
 
+// The library listens with a backlog of 5 connections: a class that opens the page at once,
+// forty devices within a second, would have most of its connections dropped and retried a
+// second or more later. Listening again on the bound socket widens the queue.
+template <typename Base> class WideBacklog final : public Base
+{
+public:
+    using Base::Base;
+    void widen() { ::listen(this->svr_sock_, kListenBacklog); }
+};
+
 } // namespace
 
 // What the handlers share.
@@ -276,11 +289,16 @@ struct ClassServer::Context
 ClassServer::ClassServer(Storage &storage, ServerConfig config)
     : m_storage(storage), m_config(std::move(config)), m_hub(std::make_unique<EventHub>())
 {
-    if (m_config.tls)
-        m_http = std::make_unique<httplib::SSLServer>(m_config.certFile.c_str(),
-                                                      m_config.keyFile.c_str());
-    else
-        m_http = std::make_unique<httplib::Server>();
+    if (m_config.tls) {
+        auto http = std::make_unique<WideBacklog<httplib::SSLServer>>(m_config.certFile.c_str(),
+                                                                      m_config.keyFile.c_str());
+        m_widenBacklog = [server = http.get()] { server->widen(); };
+        m_http = std::move(http);
+    } else {
+        auto http = std::make_unique<WideBacklog<httplib::Server>>();
+        m_widenBacklog = [server = http.get()] { server->widen(); };
+        m_http = std::move(http);
+    }
     route();
 }
 
@@ -293,9 +311,11 @@ int ClassServer::bind(const std::string &address, int port)
 {
     if (!m_http->is_valid())
         return -1;
-    if (port == 0)
-        return m_http->bind_to_any_port(address);
-    return m_http->bind_to_port(address, port) ? port : -1;
+    const int bound = port == 0 ? m_http->bind_to_any_port(address)
+                                : (m_http->bind_to_port(address, port) ? port : -1);
+    if (bound > 0)
+        m_widenBacklog();
+    return bound;
 }
 
 bool ClassServer::listen()

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +54,7 @@ private:
     Storage &m_storage;
     ServerConfig m_config;
     std::unique_ptr<httplib::Server> m_http;
+    std::function<void()> m_widenBacklog;
     std::unique_ptr<EventHub> m_hub;
     std::atomic<int> m_openStreams{0};
     std::atomic<int> m_mostOpenStreams{0};

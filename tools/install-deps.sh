@@ -55,6 +55,7 @@ test_packages=(
     lintian
     desktop-file-utils
     appstream
+    openssl
 )
 
 case "${1:-test}" in

@@ -417,15 +417,20 @@ TEST_F(ServerTest, EveryAcknowledgedRunSurvivesKillNineInTheMiddleOfSending)
         });
     }
     // Let some runs through, then kill the server while the senders are still sending.
-    while (true) {
-        std::lock_guard lock(mutex);
-        if (acknowledged.size() >= 20)
-            break;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+        {
+            std::lock_guard lock(mutex);
+            if (acknowledged.size() >= 20)
+                break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     server.kill9();
     go = false;
     for (auto &t : senders)
         t.join();
+    ASSERT_GE(acknowledged.size(), 20u) << "the senders stopped before the kill";
     server.start();
 
     const json runs = teacherView(c)["runs"];
@@ -591,4 +596,27 @@ TEST(ServerProgram, NeedsTheTeachersPassphraseWhenGivenOneAndExplainsItsCommandL
     EXPECT_EQ(run("--port 99999 --data /tmp"), 2);
     EXPECT_EQ(run("--port 0 --data /tmp --cert a.pem"), 2) << "a certificate needs its key";
     EXPECT_EQ(run("--port 0 --data /tmp --frobnicate 1"), 2);
+}
+
+TEST(ServerProgram, ServesOverTlsWithACertificateAndMakesHttpsAddresses)
+{
+    const auto data = freshFolder("perne-tls");
+    const std::string cert = data.string() + "-cert.pem", key = data.string() + "-key.pem";
+    ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+                           "-keyout " +
+                           key + " -out " + cert + " >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    ServerProcess server(data, {"--cert", cert, "--key", key});
+    httplib::SSLClient tls("127.0.0.1", server.port());
+    tls.enable_server_certificate_verification(false);
+    const auto info = tls.Get("/api/info");
+    ASSERT_TRUE(info) << httplib::to_string(info.error());
+    EXPECT_EQ(json::parse(info->body)["server"], "perne-class");
+    const auto made =
+        tls.Post("/api/sessions", R"({"momotaro":[4,4],"dog":[6,4]})", "application/json");
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->status, 201);
+    // Plain HTTP on the TLS port gets nothing.
+    EXPECT_FALSE(server.client().Get("/api/info"));
 }

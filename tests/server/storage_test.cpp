@@ -31,6 +31,11 @@ const Engine kEngines[] = {
      }},
 };
 
+void PrintTo(const Engine &engine, std::ostream *os)
+{
+    *os << engine.name;
+}
+
 class StorageTest : public ::testing::TestWithParam<Engine>
 {
 protected:
