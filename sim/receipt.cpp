@@ -10,13 +10,14 @@
 namespace perne {
 namespace {
 
-// The clock as it read at Start, and ever after: the replay names its periods itself, so the
-// clock is read only by Start (and by Stop, which then finds no period due).
+// Both clocks as they read at Start, and ever after: the replay names its periods itself, so
+// the clocks are read only by Start (and by Stop, which then finds no period due).
 class StoppedClock final : public Clock
 {
 public:
     explicit StoppedClock(float reading) : m_reading(reading) {}
     float secondsSinceMidnight() override { return m_reading; }
+    double steadySeconds() override { return 0.0; }
 
 private:
     float m_reading;
