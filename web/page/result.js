@@ -102,9 +102,9 @@ var Perne = window.Perne || (window.Perne = {});
     }
 
     // The width the line to copy needs on one line, in the box's type (tabs two wide).
+    let measure = null; // a canvas context, made on first use
     function lineWidth(font) {
-      const g = lineWidth.canvas || (lineWidth.canvas = document.createElement('canvas'));
-      const context = g.getContext('2d');
+      const context = measure || (measure = document.createElement('canvas').getContext('2d'));
       context.font = `${font * 0.9}px ${getComputedStyle(line).fontFamily}`;
       return Math.ceil(context.measureText(line.value.replace(/\t/g, '  ')).width) + 24;
     }
