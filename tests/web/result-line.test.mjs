@@ -111,7 +111,7 @@ test('refused clipboard: the line is shown selected; keyboard and touch reach th
     });
     const expected = `１人が動くとき\t2\t3\t5\t8\t${count((await labels(page)).Label3)}\t3`;
     assert.deepEqual(shown, { value: expected, focused: true, selected: expected });
-    assert.equal(await page.textContent('#resultNote'), 'コピーしてください');
+    assert.equal(await page.textContent('#resultNote'), '長押しして「コピー」を選んでください', 'a touch screen: long-press');
     await page.screenshot({ path: join(buildDir, 'result-line-refused.png') });
 
     // Tab goes from the window's last button (問題へ) to the control and round to the first
@@ -131,3 +131,79 @@ test('refused clipboard: the line is shown selected; keyboard and touch reach th
   });
   await context.close();
 });
+
+// Whether the control, its note and the line shown for copying by hand are whole and on the
+// screen, and each text on one line.
+function wholeOnScreen(page) {
+  return page.evaluate(() => {
+    const lines = (element) => {
+      const range = document.createRange();
+      range.selectNodeContents(element);
+      return new Set([...range.getClientRects()].filter((r) => r.width > 0).map((r) => Math.round(r.top))).size;
+    };
+    const out = [];
+    for (const id of ['copyResult', 'resultNote', 'resultLine']) {
+      const element = document.getElementById(id);
+      if (element.hidden || !element.textContent && !element.value) continue;
+      const r = element.getBoundingClientRect();
+      if (r.left < 0 || r.top < 0 || r.right > innerWidth + 0.5 || r.bottom > innerHeight + 0.5) out.push(`${id} off the screen`);
+      if (id === 'copyResult' && lines(element) !== 1) out.push(`${id} on ${lines(element)} lines`);
+      if (id === 'resultLine' && element.scrollWidth > element.clientWidth + 1) out.push(`${id} cut: ${element.scrollWidth} > ${element.clientWidth}`);
+      if (id === 'resultNote' && (element.scrollWidth > element.clientWidth + 1 || r.right > document.getElementById('result').getBoundingClientRect().right + 0.5))
+        out.push(`${id} cut`);
+    }
+    return out;
+  });
+}
+
+// What a refused clipboard's hint says on each kind of device.
+const HINTS = {
+  touch: '長押しして「コピー」を選んでください',
+  mac: '⌘C でコピーしてください',
+  other: 'Ctrl+C でコピーしてください',
+};
+
+for (const [width, height, device] of [[390, 844, 'touch'], [1180, 820, 'touch'], [1366, 768, 'other'], [1280, 800, 'mac'],
+                                        [1920, 1080, 'other']]) {
+  test(`at ${width} x ${height} the copy control and its fallback stay whole and on the screen (${device})`, async () => {
+    const touch = device === 'touch';
+    const context = await browser.newContext({ viewport: { width, height }, hasTouch: touch, isMobile: touch && width < 900 });
+    await context.addInitScript((platform) => {
+      Object.defineProperty(navigator, 'platform', { value: platform });
+      let refuse = false;
+      Object.defineProperty(navigator, 'clipboard', {
+        value: { writeText: () => (refuse ? Promise.reject(new DOMException('refused', 'NotAllowedError')) : Promise.resolve()) },
+      });
+      window.refuseClipboard = () => { refuse = true; document.execCommand = () => false; };
+    }, device === 'mac' ? 'MacIntel' : 'Linux x86_64');
+    await withPage(context, `result fits ${width}`, async (page) => {
+      const errors = await open(page, { clock: true });
+      await setUp(page, 'Command2', ['10', '0', '0', '10']);
+      await control(page, 'Command5').click();
+      await page.clock.runFor(65_100);
+      await control(page, 'Command4').click();
+      assert.deepEqual(await wholeOnScreen(page), [], 'the button');
+      await page.click('#copyResult');
+      assert.equal(await page.textContent('#resultNote'), 'コピーしました');
+      assert.deepEqual(await wholeOnScreen(page), [], 'the button with its note');
+
+      await page.evaluate(() => window.refuseClipboard());
+      await page.click('#copyResult');
+      await page.waitForSelector('#resultLine:not([hidden])');
+      assert.equal(await page.textContent('#resultNote'), HINTS[device]);
+      assert.deepEqual(await wholeOnScreen(page), [], 'the line to copy by hand, with its hint');
+      // The hint stays as long as the line does, and the line stays selected.
+      await page.clock.runFor(5_000);
+      assert.equal(await page.textContent('#resultNote'), HINTS[device]);
+      const line = await page.evaluate(() => {
+        const l = document.getElementById('resultLine');
+        return { value: l.value, selected: l.value.slice(l.selectionStart, l.selectionEnd) };
+      });
+      assert.match(line.value, /^２人が動くとき\t10\t0\t0\t10\t\d+\t65$/);
+      assert.equal(line.selected, line.value);
+      if (width === 1180) await page.screenshot({ path: join(buildDir, 'result-line-1180.png') });
+      assert.deepEqual(errors, []);
+    });
+    await context.close();
+  });
+}

@@ -7,6 +7,14 @@
 
 const PerneResultCopy = (() => {
   const GAP = 8; // page pixels between the window and the control
+  const MIN_FONT = 11; // the smallest type the control is ever set in, in page pixels
+
+  // How to copy a selected line by hand on this kind of device.
+  function copyHint() {
+    if (window.matchMedia('(pointer: coarse)').matches) return '長押しして「コピー」を選んでください';
+    if (/Mac|iPhone|iPad/.test(navigator.platform || navigator.userAgent)) return '⌘C でコピーしてください';
+    return 'Ctrl+C でコピーしてください';
+  }
 
   // finishedRunLine() -> the engine's line for the run that has ended, or null.
   function create(finishedRunLine) {
@@ -20,12 +28,12 @@ const PerneResultCopy = (() => {
     const button = document.createElement('button');
     button.type = 'button';
     button.id = 'copyResult';
-    // Breaks, where it must, between the two words only.
-    button.append('結果を', document.createElement('wbr'), 'コピー');
+    button.textContent = '結果をコピー'; // always on one line (see place)
     const line = document.createElement('textarea');
     line.id = 'resultLine';
     line.readOnly = true;
-    line.rows = 2;
+    line.rows = 1;
+    line.wrap = 'off';
     line.hidden = true;
     line.setAttribute('aria-label', '結果の行');
     const note = document.createElement('span');
@@ -37,10 +45,11 @@ const PerneResultCopy = (() => {
     let shownLine = null;
     let noteTimer = null;
 
-    function say(text) {
+    // A note goes after a moment; the hint beside a line to copy by hand stays with it.
+    function say(text, { stays = false } = {}) {
       note.textContent = text;
       clearTimeout(noteTimer);
-      if (text) noteTimer = setTimeout(() => say(''), 2500);
+      if (text && !stays) noteTimer = setTimeout(() => say(''), 2500);
       place();
     }
 
@@ -70,7 +79,8 @@ const PerneResultCopy = (() => {
       showSelected(text);
       let copied = false;
       try { copied = document.execCommand('copy'); } catch (e) { copied = false; }
-      say(copied ? 'コピーしました' : 'コピーしてください');
+      if (copied) say('コピーしました');
+      else say(copyHint(), { stays: true });
     }
     button.addEventListener('click', copy);
 
@@ -89,8 +99,17 @@ const PerneResultCopy = (() => {
       if (text !== null) place();
     }
 
+    // The width the line to copy needs on one line, in the box's type (tabs two wide).
+    let measure = null; // a canvas context, made on first use
+    function lineWidth(font) {
+      const context = measure || (measure = document.createElement('canvas').getContext('2d'));
+      context.font = `${font * 0.9}px ${getComputedStyle(line).fontFamily}`;
+      return Math.ceil(context.measureText(line.value.replace(/\t/g, '  ')).width) + 24;
+    }
+
     // Beside the window's bottom edge where the labels are: below it when there is room,
-    // else to its right, else in the window's title bar.
+    // else to its right, else in the window's title bar. The button and its note never break;
+    // the line to copy by hand, with its hint, comes whole and on the screen wherever it fits.
     function place() {
       if (box.hidden) return;
       const c = client.getBoundingClientRect();
@@ -100,21 +119,23 @@ const PerneResultCopy = (() => {
       box.style.fontSize = `${font}px`;
       const viewW = document.documentElement.clientWidth;
       const viewH = document.documentElement.clientHeight;
-      box.style.maxWidth = '';
+      box.style.maxWidth = box.style.width = '';
       box.style.left = box.style.top = '0';
-      box.style.bottom = '';
+      box.style.bottom = box.style.right = '';
       box.className = ''; // measured at the top-left, where nothing squeezes it
       const size = () => box.getBoundingClientRect();
+      if (!line.hidden) return placeLine(font, c, w, viewW, viewH);
+      const natural = size().width; // on one line, in `font`
+      const room = viewW - w.right - 2 * GAP;
       if (viewH - w.bottom >= size().height + 2 * GAP) {
         box.className = 'below';
         box.style.maxWidth = `${w.width}px`;
         box.style.left = `${Math.max(GAP, w.right - size().width)}px`;
         box.style.top = `${w.bottom + GAP}px`;
-      } else if (viewW - w.right - 2 * GAP >= 3 * 12 + 24) {
-        // Grows upwards from the labels' bottom edge as the note and the line appear; in a
-        // narrow margin the button takes two lines, in smaller type if it must.
-        const room = viewW - w.right - 2 * GAP;
-        box.style.fontSize = `${Math.min(font, room >= size().width ? font : (room - 24) / 3)}px`;
+      } else if (room >= (natural * MIN_FONT) / font) {
+        // Grows upwards from the labels' bottom edge as the note appears; in a narrow margin
+        // in smaller type, still on one line.
+        box.style.fontSize = `${Math.min(font, (font * room) / natural)}px`;
         box.className = 'beside';
         box.style.maxWidth = `${viewW - w.right - 2 * GAP}px`;
         box.style.left = `${w.right + GAP}px`;
@@ -129,6 +150,28 @@ const PerneResultCopy = (() => {
         box.style.left = `${bar.right - bar.height * 1.6 - size().width}px`;
         box.style.top = `${bar.top + Math.max(0, (bar.height - button.offsetHeight) / 2)}px`;
       }
+    }
+
+    // The line shown for copying by hand, with the button and the hint above it, as wide as the
+    // line: below the window, else to its right, else over the top of the window's field, clear
+    // of its buttons (the run has ended; the line goes when a new run is set up),
+    // always within the screen.
+    function placeLine(font, c, w, viewW, viewH) {
+      box.className = 'copying';
+      const width = Math.min(Math.max(lineWidth(font), 14 * font), viewW - 2 * GAP);
+      box.style.width = `${width}px`;
+      const height = box.getBoundingClientRect().height;
+      let left, top;
+      if (viewH - w.bottom >= height + 2 * GAP) {
+        [left, top] = [w.right - width, w.bottom + GAP];
+      } else if (viewW - w.right - 2 * GAP >= width) {
+        [left, top] = [w.right + GAP, c.bottom - height];
+      } else {
+        const field = form1.querySelector('.field').getBoundingClientRect();
+        [left, top] = [field.right - GAP - width, field.top + GAP];
+      }
+      box.style.left = `${Math.min(Math.max(GAP, left), viewW - GAP - width)}px`;
+      box.style.top = `${Math.min(Math.max(GAP, top), Math.max(GAP, viewH - GAP - height))}px`;
     }
 
     // The window's Tab order takes this control as its last stop while it is shown; the line

@@ -14,6 +14,16 @@ const PerneCharts = (() => {
     const esc = (s) => String(s).replace(/[<>&"]/g, (c) => `&#${c.charCodeAt(0)};`);
     const num = (v) => Math.round(v * 100) / 100;
 
+    // A chance as a percentage with one decimal, or more where one would round a chance below
+    // 1 up to 100.0% or one above 0 down to 0.0%: 0.999548 is 99.95%, never 100.0%.
+    function percent(p) {
+        for (let decimals = 1; decimals <= 4; decimals++) {
+            const shown = (p * 100).toFixed(decimals);
+            if (!(p < 1 && Number(shown) >= 100) && !(p > 0 && Number(shown) <= 0)) return `${shown}%`;
+        }
+        return p > 0.5 ? '99.9999%' : '0.0001%'; // within a millionth of either end
+    }
+
     function text(x, y, content, size, extra = '') {
         return `<text x="${num(x)}" y="${num(y)}" font-size="${size}" ${extra}>${esc(content)}</text>`;
     }
@@ -51,8 +61,15 @@ const PerneCharts = (() => {
         return out;
     }
 
+    // The whole second under x on the curve's chart (0 .. limitSeconds, nearest).
+    function secondsAt(x, limitSeconds) {
+        const t = ((x - M.left) / (W - M.left - M.right)) * limitSeconds;
+        return Math.min(limitSeconds, Math.max(0, Math.round(t)));
+    }
+
     // curves[mode]: the chance to have met by the end of each 0.2 s period (index 0 is t = 0);
-    // a marker at markSeconds, when given, with both curves' values there.
+    // a marker at markSeconds, when given, with both curves' values there, written above the
+    // plot too, so that a saved chart says what the page shows beside it.
     function curveSvg(curves, where, secondsPerPeriod, limitSeconds, markSeconds = null) {
         const sx = (t) => M.left + (t / limitSeconds) * (W - M.left - M.right);
         const sy = (p) => H - M.bottom - p * (H - M.top - M.bottom);
@@ -70,11 +87,18 @@ const PerneCharts = (() => {
         if (markSeconds !== null) {
             const x = sx(markSeconds);
             body += `<line class="mark" x1="${num(x)}" x2="${num(x)}" y1="${M.top}" y2="${H - M.bottom}" stroke="#555" stroke-width="3"/>`;
+            let reading = '';
             curves.forEach((curve, mode) => {
                 if (!curve) return;
                 const p = curve[Math.round(markSeconds / secondsPerPeriod)];
                 body += `<circle cx="${num(x)}" cy="${num(sy(p))}" r="9" fill="${MODE_STYLE[mode].color}"/>`;
+                reading += `<tspan class="reading-${mode}" fill="${MODE_STYLE[mode].color}" font-weight="bold">` +
+                    `　${['２人', '１人'][mode]} ${percent(p)}</tspan>`;
             });
+            if (reading) {
+                body += `<text class="reading" x="${W - M.right}" y="${M.top - 14}" font-size="24" text-anchor="end">` +
+                    `${esc(`${markSeconds} 秒まで`)}${reading}</text>`;
+            }
         }
         // The legend sits low on the right, where both curves have long since risen.
         MODE_STYLE.forEach((style, mode) => {
@@ -111,7 +135,8 @@ const PerneCharts = (() => {
     // One mode's histogram of meetings per run; xMax and yMax are shared by both charts so
     // they can be compared side by side. `expected`, when given, is how many of the runs the
     // exact distribution expects at each count: drawn as points over the bars, with a legend.
-    function histogramSvg({ mode, where, histogram, runs, mean, exactMean, xMax, yMax, expected = null, title = null }) {
+    // `seed`, when given, is written after the points, so that a saved chart can be made again.
+    function histogramSvg({ mode, where, histogram, runs, mean, exactMean, xMax, yMax, expected = null, title = null, seed = null }) {
         const style = MODE_STYLE[mode];
         const cell = (W - M.left - M.right) / (xMax + 1);
         const sx = (k) => M.left + (k + 0.5) * cell;
@@ -141,7 +166,7 @@ const PerneCharts = (() => {
         const heading = runs > 0
             ? `${title ?? style.label}　${runs} 回　平均 ${mean.toFixed(2)}`
             : `${title ?? style.label}　${title ? 'まだありません' : 'まだためしていません'}`;
-        return frame(heading, where, body);
+        return frame(heading, seed === null ? where : `${where}　乱数の種 ${seed}`, body);
     }
 
     // The SVG as a PNG at twice its size (sharp on a projector and in slides).
@@ -161,5 +186,5 @@ const PerneCharts = (() => {
         });
     }
 
-    return { W, H, MODE_STYLE, curveSvg, histogramSvg, pngOf };
+    return { W, H, MODE_STYLE, percent, secondsAt, curveSvg, histogramSvg, pngOf };
 })();

@@ -11,6 +11,8 @@ const PerneLattice = (() => {
     const SPAN = MAX + LEAD + TAIL;
     const NUMBER_GAP = 0.64; // from the lattice's edge to the numbers on the left ...
     const NUMBER_RISE = 0.82; // ... and to the baseline of those along the top (Momotaro is tall)
+    const TOGETHER_SIZE = 0.62; // two figures on one point: each this wide (a figure is 1) ...
+    const TOGETHER_STEP = 0.64; // ... and their centres this far apart, across the point
 
     function drawGrid(svg) {
         svg.setAttribute('viewBox', `${-LEAD} ${-LEAD} ${SPAN} ${SPAN}`);
@@ -30,7 +32,6 @@ const PerneLattice = (() => {
         drawGrid(grid);
         container.dataset.lead = String(LEAD);
         container.dataset.span = String(SPAN);
-        for (const figure of Object.values(figures)) figure.style.width = `${100 / SPAN}%`;
         const points = {};
         let lifted = 0;
         let locked = false;
@@ -38,9 +39,25 @@ const PerneLattice = (() => {
         function place(who, point) {
             points[who] = { ...point };
             const figure = figures[who];
-            figure.style.left = `${((point.x + LEAD) / SPAN) * 100}%`;
-            figure.style.top = `${((point.y + LEAD) / SPAN) * 100}%`;
             figure.setAttribute('aria-label', `${figure.alt} (${point.x}, ${point.y})`);
+            arrange();
+        }
+
+        // Each figure centred on its point; two on one point stand side by side, each a little
+        // smaller, so that neither hides the other.
+        function arrange() {
+            const placed = Object.keys(figures).filter((who) => points[who]);
+            const together = placed.length > 1 && placed.every((who) => points[who].x === points[placed[0]].x
+                && points[who].y === points[placed[0]].y);
+            container.classList.toggle('together', together);
+            placed.forEach((who, i) => {
+                const figure = figures[who];
+                const shift = together ? (i - (placed.length - 1) / 2) * TOGETHER_STEP : 0;
+                figure.style.left = `${((points[who].x + shift + LEAD) / SPAN) * 100}%`;
+                figure.style.top = `${((points[who].y + LEAD) / SPAN) * 100}%`;
+                figure.style.width = `${((together ? TOGETHER_SIZE : 1) / SPAN) * 100}%`;
+                figure.dataset.together = String(together);
+            });
         }
 
         function moveTo(who, point) {

@@ -141,10 +141,39 @@
         ['both', 'dog'].forEach((id, mode) => {
             const curve = curves()[mode];
             $(`curve-${id}`).textContent = curve
-                ? `${['２人', '１人'][mode]} ${(curve[at] * 100).toFixed(1)}%` : '';
+                ? `${['２人', '１人'][mode]} ${PerneCharts.percent(curve[at])}` : '';
         });
+        for (const b of document.querySelectorAll('[data-seconds]'))
+            b.setAttribute('aria-pressed', String(Number(b.dataset.seconds) === markSeconds()));
+    }
+
+    // The marked second: the slider (arrow keys step one second), the buttons one second either
+    // way, the quick marks, or a finger or the mouse on the chart itself, which is far wider
+    // than the slider (about 4 px a second on a projector).
+    function markAt(seconds) {
+        const slider = $('curve-time');
+        slider.value = String(Math.min(LIMIT_SECONDS, Math.max(0, Math.round(seconds))));
+        showCurve();
     }
     $('curve-time').addEventListener('input', showCurve);
+    for (const b of document.querySelectorAll('.curve-step'))
+        b.addEventListener('click', () => markAt(markSeconds() + Number(b.dataset.step)));
+    for (const b of document.querySelectorAll('[data-seconds]'))
+        b.addEventListener('click', () => markAt(Number(b.dataset.seconds)));
+    const chartSeconds = (event) => {
+        const svg = $('curve-chart').querySelector('svg');
+        const box = svg.getBoundingClientRect();
+        const x = ((event.clientX - box.left) / box.width) * PerneCharts.W;
+        return PerneCharts.secondsAt(x, LIMIT_SECONDS);
+    };
+    $('curve-chart').addEventListener('pointerdown', (event) => {
+        if (!$('curve-chart').querySelector('svg')) return;
+        $('curve-chart').setPointerCapture(event.pointerId);
+        markAt(chartSeconds(event));
+    });
+    $('curve-chart').addEventListener('pointermove', (event) => {
+        if ($('curve-chart').hasPointerCapture(event.pointerId)) markAt(chartSeconds(event));
+    });
 
     // ---- the starting points: dragged or typed ----
     const lattice = PerneLattice.create({
@@ -224,6 +253,16 @@
         seedInput.setAttribute('aria-invalid', read.error ? 'true' : 'false');
     });
 
+    // A fresh seed short enough to write on the blackboard, 1 to 999999: typed back in (or given
+    // to perne-stats --seed) it makes the very same runs, as any seed does.
+    function shortSeed() {
+        const limit = 4294967296 - (4294967296 % 999999); // the same chance for every seed
+        for (;;) {
+            const [word] = crypto.getRandomValues(new Uint32Array(1));
+            if (word < limit) return String(1 + (word % 999999));
+        }
+    }
+
     $('start').addEventListener('click', () => {
         if (batch && batch.running) return;
         const runs = PerneText.readRuns(runsInput.value);
@@ -235,7 +274,7 @@
             id: ++batchId,
             start: { momotaro: { ...start.momotaro }, dog: { ...start.dog } },
             runs: runs.value,
-            seed: seed.value ?? PerneText.freshSeed(),
+            seed: seed.value ?? shortSeed(),
             running: true,
             stopped: false,
             workersLeft: batchWorkers.length,
@@ -322,6 +361,7 @@
         return PerneCharts.histogramSvg({
             mode, where: where(batch ? batch.start : start), histogram: s ? s.histogram : [], runs: s ? s.runs : 0, mean: s ? s.mean : 0,
             exactMean: exactMeans[mode], xMax, yMax: Math.max(yMax, ...expected.flatMap((e) => e || [])), expected: expected[mode],
+            seed: batch ? batch.seed : null,
         });
     }
 
@@ -332,10 +372,11 @@
 
     // ---- downloads ----
     const place = (s) => `桃太郎${s.momotaro.x}-${s.momotaro.y}_犬${s.dog.x}-${s.dog.y}`;
+    const batchPlace = () => (batch ? `${place(batch.start)}_種${batch.seed}` : place(start));
     const chartOf = {
         curve: () => [curveSvg(), `ペルネ_曲線_${place(start)}`],
-        both: () => [histogramSvg(0), `ペルネ_度数分布_２人_${place(batch ? batch.start : start)}`],
-        dog: () => [histogramSvg(1), `ペルネ_度数分布_１人_${place(batch ? batch.start : start)}`],
+        both: () => [histogramSvg(0), `ペルネ_度数分布_２人_${batchPlace()}`],
+        dog: () => [histogramSvg(1), `ペルネ_度数分布_１人_${batchPlace()}`],
     };
     for (const button of /** @type {NodeListOf<HTMLElement>} */ (document.querySelectorAll('[data-download]'))) {
         button.addEventListener('click', () => {
