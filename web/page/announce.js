@@ -8,46 +8,46 @@
 
 const PerneAnnouncer = (() => {
   function create(region, endText) {
-  const running = new Set();
-  let count = '';
-  let pending = null;
-  let scheduled = false;
+    const running = new Set();
+    let count = '';
+    let pending = null;
+    let scheduled = false;
 
-  // text: what to say, worked out when it is said.
-  function say(text) {
-    pending = text;
-    if (scheduled) return;
-    scheduled = true;
-    queueMicrotask(() => {
-      scheduled = false;
-      if (pending !== null) region.textContent = pending();
-      pending = null;
-    });
+    // text: what to say, worked out when it is said.
+    function say(text) {
+      pending = text;
+      if (scheduled) return;
+      scheduled = true;
+      queueMicrotask(() => {
+        scheduled = false;
+        if (pending !== null) region.textContent = pending();
+        pending = null;
+      });
+    }
+
+    return {
+      // Every caption the engine writes; only the meeting count's changes during a run speak.
+      caption(name, text) {
+        if (name !== 'Label3' || text === count) return;
+        count = text;
+        if (running.size > 0) say(() => text);
+      },
+      // The run ends when its last timer goes off, by the time limit or by Stop.
+      timer(name, enabled) {
+        if (enabled) {
+          running.add(name);
+        } else if (running.delete(name) && running.size === 0) {
+          say(() => `${endText}　${count}`);
+        }
+      },
+      // Quit with Yes: nothing more is said.
+      silence() {
+        running.clear();
+        pending = null;
+        region.textContent = '';
+      },
+    };
   }
-
-  return {
-    // Every caption the engine writes; only the meeting count's changes during a run speak.
-    caption(name, text) {
-      if (name !== 'Label3' || text === count) return;
-      count = text;
-      if (running.size > 0) say(() => text);
-    },
-    // The run ends when its last timer goes off, by the time limit or by Stop.
-    timer(name, enabled) {
-      if (enabled) {
-        running.add(name);
-      } else if (running.delete(name) && running.size === 0) {
-        say(() => `${endText}　${count}`);
-      }
-    },
-    // Quit with Yes: nothing more is said.
-    silence() {
-      running.clear();
-      pending = null;
-      region.textContent = '';
-    },
-  };
-};
 
   return { create };
 })();

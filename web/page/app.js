@@ -45,17 +45,18 @@
       const wide = viewWidth / viewHeight > width / height;
       side.className = wide ? 'left' : 'top';
       const box = side.getBoundingClientRect();
-      if (wide) left = box.width; else top = box.height;
+      if (wide) left = box.width;
+      else top = box.height;
       viewWidth -= left;
       viewHeight -= top;
     }
     const margin = Math.min(viewWidth, viewHeight) * 0.02;
-    const scale = Math.max(0.1, Math.min((viewWidth - 2 * margin) / width,
-                                         (viewHeight - 2 * margin) / height));
+    const scale = Math.max(0.1, Math.min((viewWidth - 2 * margin) / width, (viewHeight - 2 * margin) / height));
     stage.style.width = `${width}px`;
     stage.style.height = `${height}px`;
-    stage.style.transform = `translate(${left + (viewWidth - width * scale) / 2}px, ` +
-                            `${top + (viewHeight - height * scale) / 2}px) scale(${scale})`;
+    stage.style.transform =
+      `translate(${left + (viewWidth - width * scale) / 2}px, ` +
+      `${top + (viewHeight - height * scale) / 2}px) scale(${scale})`;
   }
 
   // A focused button that goes disabled hands the focus on to the button the engine names
@@ -68,7 +69,8 @@
   // The window's tab stops in their design order: the buttons that can be pressed and the
   // boxes that take the focus.
   function tabStops(win) {
-    return [...win.client.querySelectorAll('[data-tab]')].filter((e) => !e.disabled)
+    return [...win.client.querySelectorAll('[data-tab]')]
+      .filter((e) => !e.disabled)
       .sort((a, b) => Number(a.dataset.tab) - Number(b.dataset.tab));
   }
 
@@ -76,11 +78,9 @@
   // controls beside it (`extra`, with the element that stands for each); an open box keeps
   // the keys to itself, and the focus elsewhere on the page moves as the browser moves it.
   function moveTab(event, win, dialogs, extra) {
-    if (event.key !== 'Tab' || event.altKey || event.ctrlKey || event.metaKey || dialogs.isOpen())
-      return;
+    if (event.key !== 'Tab' || event.altKey || event.ctrlKey || event.metaKey || dialogs.isOpen()) return;
     const from = extra.owner(document.activeElement) ?? document.activeElement;
-    if (from && from !== document.body && !win.element.contains(from) && from !== extra.stop)
-      return;
+    if (from && from !== document.body && !win.element.contains(from) && from !== extra.stop) return;
     const stops = tabStops(win);
     if (extra.stop) stops.push(extra.stop);
     if (stops.length === 0) return;
@@ -95,15 +95,16 @@
     // Served over http(s) the page can be installed and works offline; from a file there
     // is nothing to install and nothing may be asked for.
     if (location.protocol !== 'http:' && location.protocol !== 'https:') return;
-    for (const [rel, href] of [['manifest', 'perne.webmanifest'],
-                               ['apple-touch-icon', 'icons/perne-192.png']]) {
+    for (const [rel, href] of [
+      ['manifest', 'perne.webmanifest'],
+      ['apple-touch-icon', 'icons/perne-192.png'],
+    ]) {
       const link = document.createElement('link');
       link.rel = rel;
       link.href = href;
       document.head.append(link);
     }
-    if ('serviceWorker' in navigator)
-      navigator.serviceWorker.register('sw.js').catch(() => {});
+    if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js').catch(() => {});
   }
 
   async function start() {
@@ -148,7 +149,9 @@
         if (label.textContent !== text) label.textContent = text;
         announcer.caption(name, text);
       },
-      setSpriteVisible(name, visible) { form1.controls[name].hidden = !visible; },
+      setSpriteVisible(name, visible) {
+        form1.controls[name].hidden = !visible;
+      },
       moveSprite(name, x, y) {
         // Sprites stand at the field's origin and move by a transform, without a compositor
         // layer of their own: in WebKit such a layer turns the scaled window's text into a
@@ -181,14 +184,19 @@
           intervals[name] = setInterval(tickers[name], design.timerIntervalMs);
         }
       },
-      playCue(name) { cues.play(name); },
+      playCue(name) {
+        cues.play(name);
+      },
       secondsSinceMidnight,
       steadySeconds,
     });
 
     // Each window keeps the control that had the focus when it was hidden and gives it the
     // focus back when shown again; the problem window's focus starts on its problem box.
-    const focusIn = new Map([[form1, form1.controls.Picture1], [form2, form2.controls.Picture1]]);
+    const focusIn = new Map([
+      [form1, form1.controls.Picture1],
+      [form2, form2.controls.Picture1],
+    ]);
 
     function show(win) {
       if (shown && shown !== win && shown.element.contains(document.activeElement))
@@ -220,8 +228,7 @@
     function setUp(mode) {
       const ask = (prompt) => {
         if (prompt)
-          dialogs.ask(prompt.title, prompt.prompt, prompt.defaultAnswer,
-                      (text) => ask(engine.answerPrompt(text)));
+          dialogs.ask(prompt.title, prompt.prompt, prompt.defaultAnswer, (text) => ask(engine.answerPrompt(text)));
       };
       ask(engine.beginSetUp(mode));
     }
@@ -230,7 +237,9 @@
     // tab, so Yes stops everything and leaves a plain screen that can start again.
     function quit() {
       cues.play('endpinpon.wav');
-      dialogs.confirm(design.quitTitle, design.quitQuestion, (yes) => { if (yes) end(); });
+      dialogs.confirm(design.quitTitle, design.quitQuestion, (yes) => {
+        if (yes) end();
+      });
     }
 
     function end() {
@@ -257,10 +266,16 @@
     on(c1.Command3, () => setUp('dog'));
     on(c1.Command4, () => engine.command4Click());
     on(c1.Command5, () => engine.command5Click());
-    on(c1.Command6, () => { cues.play('pinpon.wav'); show(form2); });
+    on(c1.Command6, () => {
+      cues.play('pinpon.wav');
+      show(form2);
+    });
     on(form1.close, quit);
     on(form2.controls.Command1, quit);
-    on(form2.controls.Command2, () => { cues.play('pinpon.wav'); show(form1); });
+    on(form2.controls.Command2, () => {
+      cues.play('pinpon.wav');
+      show(form1);
+    });
     on(form2.close, quit);
     on(document.getElementById('again'), () => location.reload());
     document.addEventListener('keydown', (event) => {
@@ -279,15 +294,22 @@
     engine.load();
     classroom = PerneStudentClass.create({
       receiptOf: () => engine.finishedRunReceipt(),
-      onLayout: () => { fit(); result.place(); },
+      onLayout: () => {
+        fit();
+        result.place();
+      },
     });
     show(form1);
     // What the tests and the benchmarks read of the running page: the ticks each timer has
     // made in this run (as the engine counts them), the engine, and when the page was ready.
     window.Perne = {
       ticks: {
-        get Timer1() { return engine.ticksRun(1); },
-        get Timer2() { return engine.ticksRun(2); },
+        get Timer1() {
+          return engine.ticksRun(1);
+        },
+        get Timer2() {
+          return engine.ticksRun(2);
+        },
       },
       engine: module,
       readyAt: performance.now(),
@@ -296,6 +318,8 @@
   }
 
   // A page that cannot start says so; nothing is left as an unhandled rejection.
-  start().catch(() => { document.getElementById('failed').hidden = false; });
+  start().catch(() => {
+    document.getElementById('failed').hidden = false;
+  });
   offerInstall();
 })();

@@ -13,7 +13,11 @@ const PerneStudentClass = (() => {
   const STORE = { device: 'perne.class.device', outbox: 'perne.class.outbox', sessions: 'perne.class.sessions' };
   const ALPHABET = /^[23456789ABCDEFGHJKMNPQRSTUVWXYZ]{6}$/;
   const RETRY_MS = [1000, 2000, 5000, 10000, 20000, 30000];
-  const CHOICES = [['both', '２人'], ['dog', '１人'], ['same', '同じ']];
+  const CHOICES = [
+    ['both', '２人'],
+    ['dog', '１人'],
+    ['same', '同じ'],
+  ];
 
   const storage = {
     get(key, fallback) {
@@ -25,23 +29,35 @@ const PerneStudentClass = (() => {
       }
     },
     set(key, value) {
-      try { localStorage.setItem(key, JSON.stringify(value)); return true; } catch (e) { return false; }
+      try {
+        localStorage.setItem(key, JSON.stringify(value));
+        return true;
+      } catch (e) {
+        return false;
+      }
     },
   };
 
   // 16 random bytes in base64url: 22 characters, as the server asks of ids and keys.
   function randomId() {
     const bytes = crypto.getRandomValues(new Uint8Array(16));
-    return btoa(String.fromCharCode(...bytes)).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
+    return btoa(String.fromCharCode(...bytes))
+      .replace(/\+/g, '-')
+      .replace(/\//g, '_')
+      .replace(/=+$/, '');
   }
 
   // A code as typed: half-width, upper case, without spaces or hyphens.
   function normaliseCode(text) {
-    return String(text).replace(/[Ａ-Ｚａ-ｚ０-９]/g, (c) => String.fromCharCode(c.charCodeAt(0) - 0xfee0))
-      .replace(/[\s\-‐－ー]/g, '').toUpperCase();
+    return String(text)
+      .replace(/[Ａ-Ｚａ-ｚ０-９]/g, (c) => String.fromCharCode(c.charCodeAt(0) - 0xfee0))
+      .replace(/[\s\-‐－ー]/g, '')
+      .toUpperCase();
   }
 
-  function api(path) { return new URL(`api/${path}`, location.href).href; }
+  function api(path) {
+    return new URL(`api/${path}`, location.href).href;
+  }
 
   async function call(method, path, body) {
     const response = await fetch(api(path), {
@@ -51,7 +67,11 @@ const PerneStudentClass = (() => {
       cache: 'no-store',
     });
     let json = null;
-    try { json = await response.json(); } catch (e) { json = null; }
+    try {
+      json = await response.json();
+    } catch (e) {
+      json = null;
+    }
     return { status: response.status, json, retryAfter: Number(response.headers.get('Retry-After')) || 0 };
   }
 
@@ -125,13 +145,23 @@ const PerneStudentClass = (() => {
       return b;
     });
     const joinForm = el('form', { className: 'join' });
-    const joinInput = el('input', { id: 'classCode', type: 'text', maxLength: 12, autocomplete: 'off', spellcheck: false });
+    const joinInput = el('input', {
+      id: 'classCode',
+      type: 'text',
+      maxLength: 12,
+      autocomplete: 'off',
+      spellcheck: false,
+    });
     joinInput.setAttribute('autocapitalize', 'characters');
     joinInput.setAttribute('enterkeyhint', 'go');
     const joinMessage = el('p', { className: 'message', id: 'classJoinMessage' });
     joinMessage.setAttribute('role', 'alert');
-    joinForm.append(el('label', { htmlFor: 'classCode', textContent: 'クラスのコード' }), joinInput,
-                    el('button', { type: 'submit', textContent: '参加' }), joinMessage);
+    joinForm.append(
+      el('label', { htmlFor: 'classCode', textContent: 'クラスのコード' }),
+      joinInput,
+      el('button', { type: 'submit', textContent: '参加' }),
+      joinMessage,
+    );
     joinForm.addEventListener('submit', (event) => {
       event.preventDefault();
       const typed = normaliseCode(joinInput.value);
@@ -156,12 +186,19 @@ const PerneStudentClass = (() => {
     function showClass() {
       panel.replaceChildren(codeLine, pointsLine, question, status);
       panel.dataset.state = 'class';
-      codeLine.replaceChildren(el('span', { className: 'code-label', textContent: 'クラス' }),
-                               el('span', { className: 'code-value', textContent: code }));
+      codeLine.replaceChildren(
+        el('span', { className: 'code-label', textContent: 'クラス' }),
+        el('span', { className: 'code-value', textContent: code }),
+      );
       const p = session || sessionMemo(code);
-      pointsLine.replaceChildren(...(p.momotaro ? [
-        el('span', { textContent: `桃太郎 (${p.momotaro[0]}, ${p.momotaro[1]})` }),
-        el('span', { textContent: `犬 (${p.dog[0]}, ${p.dog[1]})` })] : []));
+      pointsLine.replaceChildren(
+        ...(p.momotaro
+          ? [
+              el('span', { textContent: `桃太郎 (${p.momotaro[0]}, ${p.momotaro[1]})` }),
+              el('span', { textContent: `犬 (${p.dog[0]}, ${p.dog[1]})` }),
+            ]
+          : []),
+      );
       const chosen = sessionMemo(code).choice;
       for (const b of choiceButtons) b.setAttribute('aria-pressed', String(b.dataset.choice === chosen));
       showStatus();
@@ -259,7 +296,10 @@ const PerneStudentClass = (() => {
     }
 
     function drop(key) {
-      storage.set(STORE.outbox, outbox().filter((r) => r.key !== key));
+      storage.set(
+        STORE.outbox,
+        outbox().filter((r) => r.key !== key),
+      );
     }
 
     function later(ms) {
@@ -280,13 +320,21 @@ const PerneStudentClass = (() => {
         for (const run of outbox()) {
           const device = deviceId();
           let answer = await call('POST', `sessions/${run.code}/runs`, {
-            device, key: run.key, meetings: run.meetings, seconds: run.seconds, receipt: run.receipt,
+            device,
+            key: run.key,
+            meetings: run.meetings,
+            seconds: run.seconds,
+            receipt: run.receipt,
           });
           if (answer.status === 404 && run.code === code) {
             // The server does not know this device in the class yet.
             await join();
             answer = await call('POST', `sessions/${run.code}/runs`, {
-              device, key: run.key, meetings: run.meetings, seconds: run.seconds, receipt: run.receipt,
+              device,
+              key: run.key,
+              meetings: run.meetings,
+              seconds: run.seconds,
+              receipt: run.receipt,
             });
           }
           const s = answer.status;
@@ -327,7 +375,10 @@ const PerneStudentClass = (() => {
       }
     }
 
-    window.addEventListener('online', () => { attempt = 0; flush(); });
+    window.addEventListener('online', () => {
+      attempt = 0;
+      flush();
+    });
     // A device woken from sleep may have missed its timer.
     document.addEventListener('visibilitychange', () => {
       if (document.visibilityState === 'visible' && retryTimer !== null && Date.now() >= retryAt) flush();

@@ -5,35 +5,39 @@
 
 const PernePrintBox = (() => {
   class PrintBox {
-  constructor(element, initialPoints) {
-    this.element = element;
-    this.points = initialPoints;
-    this.colour = '#000000';
-    this.printY = 0;
-  }
-
-  clear() {
-    this.element.replaceChildren();
-    this.printY = 0;
-  }
-
-  // Prints one whole line; without text, an empty line that only moves the position down.
-  print(text = '') {
-    const pixels = (this.points * 4) / 3;
-    if (text) {
-      const line = document.createElement('div');
-      line.textContent = text;
-      line.style.top = `${this.printY}px`;
-      line.style.fontSize = `${this.points}pt`;
-      line.style.color = this.colour;
-      this.element.append(line);
+    constructor(element, initialPoints) {
+      this.element = element;
+      this.points = initialPoints;
+      this.colour = '#000000';
+      this.printY = 0;
     }
-    this.printY += pixels;
-  }
 
-  setFontSize(points) { this.points = points; }
-  setForeColour(colour) { this.colour = colour; }
-};
+    clear() {
+      this.element.replaceChildren();
+      this.printY = 0;
+    }
+
+    // Prints one whole line; without text, an empty line that only moves the position down.
+    print(text = '') {
+      const pixels = (this.points * 4) / 3;
+      if (text) {
+        const line = document.createElement('div');
+        line.textContent = text;
+        line.style.top = `${this.printY}px`;
+        line.style.fontSize = `${this.points}pt`;
+        line.style.color = this.colour;
+        this.element.append(line);
+      }
+      this.printY += pixels;
+    }
+
+    setFontSize(points) {
+      this.points = points;
+    }
+    setForeColour(colour) {
+      this.colour = colour;
+    }
+  }
 
   return { PrintBox };
 })();

@@ -78,7 +78,11 @@ const PerneResultCopy = (() => {
       }
       showSelected(text);
       let copied = false;
-      try { copied = document.execCommand('copy'); } catch (e) { copied = false; }
+      try {
+        copied = document.execCommand('copy');
+      } catch (e) {
+        copied = false;
+      }
       if (copied) say('コピーしました');
       else say(copyHint(), { stays: true });
     }
@@ -190,9 +194,12 @@ const PerneResultCopy = (() => {
     function refreshSoon() {
       if (pending) return;
       pending = true;
-      queueMicrotask(() => { pending = false; refresh(); });
+      queueMicrotask(() => {
+        pending = false;
+        refresh();
+      });
     }
     return { refresh, refreshSoon, place, tabStop, ownsFocus };
-  };
+  }
   return { create };
 })();

@@ -17,7 +17,12 @@ const FILES = [
 ];
 
 worker.addEventListener('install', (event) => {
-  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() => worker.skipWaiting()));
+  event.waitUntil(
+    caches
+      .open(CACHE)
+      .then((cache) => cache.addAll(FILES))
+      .then(() => worker.skipWaiting()),
+  );
 });
 
 worker.addEventListener('activate', (event) => {
@@ -28,18 +33,19 @@ worker.addEventListener('fetch', (event) => {
   const request = event.request;
   const url = new URL(request.url);
   // The class server's answers (api/...) are live: never kept, never answered from the cache.
-  if (request.method !== 'GET' || url.origin !== self.location.origin ||
-      url.pathname.includes('/api/')) return;
-  event.respondWith(caches.open(CACHE).then(async (cache) => {
-    const cached = await cache.match(request, { ignoreSearch: true });
-    const fresh = fetch(request).then((response) => {
-      if (response.ok) cache.put(request, response.clone());
-      return response;
-    });
-    if (cached) {
-      event.waitUntil(fresh.catch(() => {}));
-      return cached;
-    }
-    return fresh;
-  }));
+  if (request.method !== 'GET' || url.origin !== self.location.origin || url.pathname.includes('/api/')) return;
+  event.respondWith(
+    caches.open(CACHE).then(async (cache) => {
+      const cached = await cache.match(request, { ignoreSearch: true });
+      const fresh = fetch(request).then((response) => {
+        if (response.ok) cache.put(request, response.clone());
+        return response;
+      });
+      if (cached) {
+        event.waitUntil(fresh.catch(() => {}));
+        return cached;
+      }
+      return fresh;
+    }),
+  );
 });

@@ -88,36 +88,36 @@ const PerneWindows = (() => {
     for (const c of form.controls) {
       let element;
       switch (c.kind) {
-      case 'button':
-        continue; // below, in tab order
-      case 'pictureBox':
-        element = document.createElement('div');
-        element.className = 'field';
-        focusable(element, c, design.accessibleNames.field);
-        containers[c.name] = element;
-        break;
-      case 'sprite':
-        element = document.createElement('img');
-        element.className = 'sprite';
-        element.src = images[c.name];
-        element.alt = design.accessibleNames[c.name];
-        element.draggable = false;
-        break;
-      case 'axisLabel':
-        element = document.createElement('div');
-        element.className = 'label axis';
-        element.textContent = c.caption;
-        element.style.fontSize = `${type.axisLabelPoints}pt`;
-        element.style.fontWeight = String(type.axisLabelWeight);
-        break;
-      case 'valueLabel':
-        element = document.createElement('div');
-        element.className = 'label value';
-        element.textContent = c.caption;
-        element.style.background = design.colours.valueLabelBackground;
-        break;
-      default:
-        continue;
+        case 'button':
+          continue; // below, in tab order
+        case 'pictureBox':
+          element = document.createElement('div');
+          element.className = 'field';
+          focusable(element, c, design.accessibleNames.field);
+          containers[c.name] = element;
+          break;
+        case 'sprite':
+          element = document.createElement('img');
+          element.className = 'sprite';
+          element.src = images[c.name];
+          element.alt = design.accessibleNames[c.name];
+          element.draggable = false;
+          break;
+        case 'axisLabel':
+          element = document.createElement('div');
+          element.className = 'label axis';
+          element.textContent = c.caption;
+          element.style.fontSize = `${type.axisLabelPoints}pt`;
+          element.style.fontWeight = String(type.axisLabelWeight);
+          break;
+        case 'valueLabel':
+          element = document.createElement('div');
+          element.className = 'label value';
+          element.textContent = c.caption;
+          element.style.background = design.colours.valueLabelBackground;
+          break;
+        default:
+          continue;
       }
       element.dataset.name = c.name;
       place(element, c);
@@ -141,7 +141,7 @@ const PerneWindows = (() => {
     fit();
     if (document.fonts) document.fonts.ready.then(fit, () => {});
     return { ...w, controls, caption: form.caption };
-  };
+  }
 
   function buildForm2(design) {
     const form = design.form2;
@@ -167,6 +167,6 @@ const PerneWindows = (() => {
       picture1: new PernePrintBox.PrintBox(controls.Picture1, design.typefaces.defaultPoints),
       picture2: new PernePrintBox.PrintBox(controls.Picture2, design.typefaces.defaultPoints),
     };
-  };
+  }
   return { buildForm1, buildForm2 };
 })();

@@ -10,5 +10,8 @@ import { resolve } from 'node:path';
 const [out, core] = process.argv.slice(2);
 const createPerneStats = createRequire(import.meta.url)(resolve(core));
 const module = await createPerneStats();
-writeFileSync(out, '// Made at build time from the stats core (constants() in binding.cpp).\n' +
-    `const PerneConstants = Object.freeze(${JSON.stringify(module.constants())});\n`);
+writeFileSync(
+  out,
+  '// Made at build time from the stats core (constants() in binding.cpp).\n' +
+    `const PerneConstants = Object.freeze(${JSON.stringify(module.constants())});\n`,
+);
