@@ -9,7 +9,19 @@
 # share/doc/perne/copyright, changelog.gz        the licence and the release notes
 # share/perne/*.wav                              the cues, for a teacher to swap
 #
-# tools/package.sh builds the package with Debian's hardening flags and checks it.
+# and, as a second package perne-class from the same build (the component `class`):
+#
+# bin/perne-class                                the class server
+# lib/systemd/system/perne-class.service         its unit (own user, data in /var/lib/perne-class)
+# share/man/man1/perne-class.1.gz                its manual page
+# share/perne-class/pages/                       the pages it serves, from the WebAssembly build
+# share/doc/perne-class/copyright, changelog.gz
+#
+# Two packages, because they go on different machines: the students' and the teacher's
+# computers run the windows and need Qt, the IT room's server runs perne-class and needs
+# SQLite, libqrencode and OpenSSL but no desktop at all.
+#
+# tools/package.sh builds both packages with Debian's hardening flags and checks them.
 #
 # The menu entry starts the program in share/perne, so the cues there are the ones heard; the
 # program carries its own copy as well and plays that wherever else it is started from.
@@ -65,30 +77,67 @@ install(FILES packaging/copyright ${CMAKE_CURRENT_BINARY_DIR}/packaging/changelo
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES assets/pinpon.wav assets/endpinpon.wav assets/logoff.wav
         DESTINATION ${PERNE_DATA_DIR})
+if(TARGET perne-class)
+    install(FILES packaging/copyright ${CMAKE_CURRENT_BINARY_DIR}/packaging/changelog.gz
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/perne-class COMPONENT class)
+endif()
 
-# The Debian package.
+# The Debian packages, one per component. The summary is each description's first line.
 set(CPACK_GENERATOR "DEB")
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+# The server's package only with its pages: perne-class without them answers nothing but 404.
+if(TARGET perne-class AND PERNE_CLASS_PAGES_FROM)
+    set(CPACK_COMPONENTS_ALL desktop class)
+else()
+    set(CPACK_COMPONENTS_ALL desktop)
+endif()
 set(CPACK_PACKAGE_NAME "perne")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "ペルネ実験 developers")
 set(CPACK_PACKAGE_CONTACT "Perne developers <perne@users.noreply.example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Meeting simulation on an 11 x 11 lattice for maths classes")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Momotaro and a dog step at random over the lattice points of an 11 x 11 grid.\n"
-    "Students compare how often they meet in three minutes when both walk\n"
-    "and when only the dog walks. The interface is in Japanese.")
-string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "education")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-# The shared libraries come from dpkg-shlibdeps; the X platform plugin, the Japanese font
-# the windows are laid out for, and the sound server client are not linked, so named here.
+# The shared libraries come from dpkg-shlibdeps, for each package its own.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic")
+
+# CPack would put one summary (the project's description, ペルネ実験) before both packages'
+# descriptions; it leaves them alone when the summary is its own placeholder, given here.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CMAKE_PROJECT_NAME} built using CMake")
+
+set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME "perne")
+set(CPACK_DEBIAN_DESKTOP_DESCRIPTION
+    "Meeting simulation on an 11 x 11 lattice for maths classes\n"
+    "Momotaro and a dog step at random over the lattice points of an 11 x 11 grid.\n"
+    "Students compare how often they meet in three minutes when both walk\n"
+    "and when only the dog walks. The interface is in Japanese.")
+string(JOIN "" CPACK_DEBIAN_DESKTOP_DESCRIPTION ${CPACK_DEBIAN_DESKTOP_DESCRIPTION})
+# The X platform plugin, the Japanese font the windows are laid out for, and the sound server
+# client are not linked, so named here.
+set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic")
 # On a Wayland desktop Qt needs its Wayland plugin, or it falls back to X11 with a warning;
 # Qt's own Japanese texts (the input box's menu) come from its translations.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")
+set(CPACK_DEBIAN_DESKTOP_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")
+
+set(CPACK_DEBIAN_CLASS_PACKAGE_NAME "perne-class")
+set(CPACK_DEBIAN_CLASS_DESCRIPTION
+    "Class server for the perne meeting simulation\n"
+    "Serves the simulation's pages to the browsers of a class and collects the\n"
+    "students' results for the teacher's statistics page. Runs as a systemd\n"
+    "service with its own user, and the results are kept in /var/lib/perne-class.")
+string(JOIN "" CPACK_DEBIAN_CLASS_DESCRIPTION ${CPACK_DEBIAN_CLASS_DESCRIPTION})
+set(CPACK_DEBIAN_CLASS_PACKAGE_SECTION "net")
+# Only the libraries dpkg-shlibdeps finds (SQLite, libqrencode, OpenSSL). The maintainer
+# scripts reload systemd, restart a running server on upgrade and stop it on removal (they
+# neither enable nor start it); their deb-systemd-invoke is in an essential package.
+set(CPACK_DEBIAN_CLASS_PACKAGE_DEPENDS "")
+set(CPACK_DEBIAN_CLASS_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_CURRENT_SOURCE_DIR}/packaging/perne-class/postinst
+    ${CMAKE_CURRENT_SOURCE_DIR}/packaging/perne-class/prerm
+    ${CMAKE_CURRENT_SOURCE_DIR}/packaging/perne-class/postrm)
+set(CPACK_DEBIAN_CLASS_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
 # Directories in the package are 0755 whatever the builder's umask.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

@@ -55,6 +55,8 @@ test_packages=(
     lintian
     desktop-file-utils
     appstream
+    systemd
+    nodejs
     openssl
 )
 

@@ -6,12 +6,13 @@
 #     that drives the real program under Xvfb;
 #  3. the end-to-end tests once more on a sanitizer build of the window program;
 #  4. the portable builds: clang with libc++ (built and tested), MinGW (compiled);
-#  5. the Debian package, built with Debian's hardening flags and checked by lintian,
-#     desktop-file-validate and appstreamcli;
-#  6. the WebAssembly build (emscripten): the browser pages (tools/web.sh), their scripts'
+#  5. the WebAssembly build (emscripten): the browser pages (tools/web.sh), their scripts'
 #     type check and format check, and their tests in
 #     Chromium, Firefox ESR and WebKitGTK (the engine tests start their own Xvfb for WebKit),
-#     then the engine tests and the typed-answer corpus under Node.
+#     then the engine tests and the typed-answer corpus under Node;
+#  6. the Debian packages perne and perne-class (which carries the pages of step 5), built
+#     with Debian's hardening flags and checked by lintian, desktop-file-validate,
+#     appstreamcli and systemd-analyze, and the packaged server serving its pages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh test
@@ -38,9 +39,6 @@ ctest --test-dir build-asan-gui --output-on-failure -L e2e
 echo "== portable builds =="
 tools/portable.sh
 
-echo "== Debian package =="
-tools/package.sh
-
 echo "== WebAssembly build =="
 # Debian's emscripten finds its JavaScript optimiser through NODE_PATH. Its toolchain names
 # Node with a flag today's Node refuses, so the emulator is given plainly.
@@ -53,3 +51,6 @@ tools/web.sh
 # (prettier --check), with the versions tests/web's lock file pins; then the browsers.
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error && npm run --silent check && node --test)
 ctest --test-dir build-wasm --output-on-failure -j "$jobs"
+
+echo "== Debian packages =="
+tools/package.sh
