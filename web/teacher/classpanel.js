@@ -25,14 +25,25 @@ const PerneClassPanel = (() => {
     return { mean, variance: Math.max(0, square - mean * mean) };
   }
 
+  // The multiple of the standard error as the table shows it: one decimal, without sign.
+  const multipleShown = (z) => Math.abs(z).toFixed(1);
+
   // How far the class mean lies from the exact one, measured in standard errors (the
-  // spread of a mean of n runs by chance alone), in words a pupil follows.
+  // spread of a mean of n runs by chance alone), in words a pupil follows. The words go by
+  // the multiple as shown, so one number on the screen always reads the same, and they give
+  // the two-sided odds of so large a gap by chance alone (normal approximation):
+  // 0.9 about once in 2.7, 1.0–1.2 once in 3–4, 1.3–1.7 once in 5–11, 1.8–2.1 once in
+  // 14–28, 2.2–2.5 once in 36–80, 2.6 and more under once in 100, 3.3 and more under once
+  // in 1000.
   function verdict(z) {
-    const a = Math.abs(z);
-    if (a < 1) return '期待値にとても近い。偶然のふつうのずれの範囲です。';
-    if (a < 2) return '期待値から少しずれていますが、偶然でよく起きるくらいのずれです。';
-    if (a < 3) return '期待値からかなりずれています。偶然では 20 回に 1 回くらいしか起きないずれです。';
-    return '偶然ではほとんど起きないほどずれています。写しまちがいや出発点を確かめましょう。';
+    const a = Number(multipleShown(z));
+    if (a < 1) return '期待値にとても近い。偶然でよく起きるくらいのずれです。';
+    if (a < 1.3) return '期待値から少しずれていますが、偶然で 3 回に 1 回くらい起きるずれです。';
+    if (a < 1.8) return '期待値から少しずれています。偶然で 5〜10 回に 1 回くらい起きるずれです。';
+    if (a < 2.2) return '期待値からかなりずれています。偶然では 20 回に 1 回くらいしか起きないずれです。';
+    if (a < 2.6) return '期待値からかなりずれています。偶然では 40〜80 回に 1 回くらいしか起きないずれです。';
+    if (a < 3.3) return '期待値から大きくずれています。偶然では 100 回に 1 回も起きないずれです。';
+    return '偶然ではほとんど起きない（1000 回に 1 回もない）ほどずれています。写しまちがいや出発点を確かめましょう。';
   }
 
   // One mode of one group: its numbers against the exact distribution (null until known).
@@ -179,7 +190,7 @@ const PerneClassPanel = (() => {
       fill(0, (m) => String(m.n));
       fill(1, (m) => (m.mean === null ? '—' : m.mean.toFixed(2)));
       fill(2, (m) => (m.exactMean === null ? (e.group.value ? '計算中…' : '—') : m.exactMean.toFixed(2)));
-      fill(3, (m) => (m.z === null ? '—' : `${signed(m.mean - m.exactMean, 2)}（${Math.abs(m.z).toFixed(1)} 倍）`));
+      fill(3, (m) => (m.z === null ? '—' : `${multipleShown(m.z)} 倍（平均の差 ${signed(m.mean - m.exactMean, 2)}）`));
       c.forEach((m, mode) => {
         const p = e.sentences[mode];
         p.textContent =
