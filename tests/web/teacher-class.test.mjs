@@ -159,7 +159,7 @@ function pastesAtOneSe(dist, n) {
     return [find(1), find(-1)];
 }
 
-test('the words follow the multiple on the screen, whatever its sign, and give the real odds of chance', async () => {
+test('the words follow the multiple on the screen, whatever its sign, and give the real odds of chance; a header alone is no empty box', async () => {
     const browser = await launch();
     try {
         const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
@@ -208,6 +208,17 @@ test('the words follow the multiple on the screen, whatever its sign, and give t
                 const gap = expected.mean - expected.exactMean;
                 assert.equal((await panelNumbers(page))[3][1], `1.0 倍（平均の差 ${gap > 0 ? '+' : '−'}${Math.abs(gap).toFixed(2)}）`);
                 assert.equal(await page.textContent('#class-say-dog'), `１人: ${at(1.0)}`);
+            }
+
+            // A header with no lines under it is not an empty box; blank lines are.
+            for (const [text, status] of [
+                ['モード\t桃太郎x\t桃太郎y\t犬x\t犬y\tペルネ回数\t秒', /^見出しの行（1 行目）だけで、実験の行がありません。$/],
+                ['\n\nペルネ回数\n\n', /^見出しの行（3 行目）だけで、実験の行がありません。$/],
+                ['\n \n', /^まだ何も貼りつけられていません。$/],
+            ]) {
+                await pasteInto(page, text);
+                assert.match(await page.textContent('#class-status'), status);
+                assert.equal(await page.$$eval('#class-histogram-dog .bar', (b) => b.length), 0);
             }
             assert.deepEqual(errors, []);
         });

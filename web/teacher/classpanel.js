@@ -134,9 +134,12 @@ const PerneClassPanel = (() => {
       const LIMIT = PerneConstants.timeLimitSeconds;
       const runs = allRuns();
       const full = runs.filter((r) => r.full).length;
-      if (runs.length + data.unreadable.length === 0)
-        parts.push(live.connected ? 'まだ実験が届いていません。' : 'まだ何も貼りつけられていません。');
-      else if (live.length === 0) parts.push(`${LIMIT} 秒の実験 ${full} 回を読みました。`);
+      if (runs.length + data.unreadable.length === 0) {
+        // A header alone is something pasted: say so rather than that the box is empty.
+        if (data.header !== null) parts.push(`見出しの行（${data.header} 行目）だけで、実験の行がありません。`);
+        if (live.connected) parts.push('まだ実験が届いていません。');
+        else if (data.header === null) parts.push('まだ何も貼りつけられていません。');
+      } else if (live.length === 0) parts.push(`${LIMIT} 秒の実験 ${full} 回を読みました。`);
       else if (data.runs.length === 0) parts.push(`${LIMIT} 秒の実験 ${full} 回が届きました。`);
       else
         parts.push(
