@@ -226,3 +226,60 @@ test('the words follow the multiple on the screen, whatever its sign, and give t
         await browser.close();
     }
 });
+
+// The boxes of the exact mean's label and of every bar and point that it overlaps, in
+// one SVG (its user units).
+const MODE_NAMES = ['２人が動くとき', '１人が動くとき'];
+const labelOverlaps = (svg) => {
+    const box = (el) => el.getBBox();
+    const label = svg.querySelector('.exact-mean-label');
+    if (!label) return null;
+    const l = box(label);
+    return [...svg.querySelectorAll('.bar, circle.expected')].filter((el) => {
+        const b = box(el);
+        return b.x < l.x + l.width && l.x < b.x + b.width && b.y < l.y + l.height && l.y < b.y + b.height;
+    }).map((el) => `${el.getAttribute('class')} ${el.dataset.meetings}`);
+};
+
+test('the exact mean\'s label stays clear of the tallest bars beside it, on screen and saved', async () => {
+    const browser = await launch();
+    try {
+        const context = await browser.newContext({ viewport: { width: 1920, height: 1080 }, acceptDownloads: true });
+        await withPage(context, 'teacher class mean label', async (page) => {
+            const { errors } = await openPage(context, page);
+            await page.click('[data-view-button="class"]');
+            // Each mode's runs piled up at the counts just at and right of its exact mean,
+            // where the label is written: the bars stand as tall as the plot.
+            const lines = [];
+            for (const [mode, name] of [[0, 'both'], [1, 'dog']]) {
+                const dist = distribution(name, [4, 4, 6, 4]);
+                const k = Math.round(dist.reduce((a, p, i) => a + i * p, 0));
+                for (let i = 0; i < 30; i++) lines.push(`${MODE_NAMES[mode]}\t4\t4\t6\t4\t${k + (i % 3)}\t180`);
+            }
+            await pasteInto(page, lines.join('\n'));
+            await page.waitForFunction(() => document.querySelectorAll('#class-panel .exact-mean-label').length === 2);
+            for (const name of ['both', 'dog']) {
+                const shown = await page.$eval(`#class-histogram-${name} svg`, labelOverlaps);
+                assert.deepEqual(shown, [], `${name} on screen`);
+                const saved = await download(page, `[data-download="class-${name}"][data-format="svg"]`);
+                await page.evaluate((text) => {
+                    const holder = document.createElement('div');
+                    holder.id = 'saved-chart';
+                    holder.innerHTML = text;
+                    document.body.append(holder);
+                }, saved.bytes.toString('utf8'));
+                const inSaved = await page.$eval('#saved-chart svg', labelOverlaps);
+                await page.$eval('#saved-chart', (holder) => holder.remove());
+                assert.deepEqual(inSaved, [], `${name} saved`);
+                // The bars really are tall: the highest reaches the top gridline.
+                const tops = await page.$$eval(`#class-histogram-${name} .bar`, (bars) => bars.map((b) => Number(b.getAttribute('y'))));
+                const grid = await page.$$eval(`#class-histogram-${name} line[stroke="#d0d0d0"]`, (l) => Math.min(...l.map((g) => Number(g.getAttribute('y1')))));
+                assert.equal(tops.length, 3);
+                assert.ok(Math.abs(Math.min(...tops) - grid) < 1, `${name}: the bars reach the top gridline`);
+            }
+            assert.deepEqual(errors, []);
+        });
+    } finally {
+        await browser.close();
+    }
+});
