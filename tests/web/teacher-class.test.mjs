@@ -283,3 +283,52 @@ test('the exact mean\'s label stays clear of the tallest bars beside it, on scre
         await browser.close();
     }
 });
+
+test('an unreadable line\'s number selects that line in the box and brings it into view', async () => {
+    const browser = await launch();
+    try {
+        const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+        await withPage(context, 'teacher class line links', async (page) => {
+            const { errors } = await openPage(context, page);
+            await page.click('[data-view-button="class"]');
+            // Sixty lines, ended in CR LF as a sheet copies them, two of them unreadable far
+            // down the box, one long enough to wrap before the last.
+            const lines = Array.from({ length: 60 }, (_, i) => `２人が動くとき\t4\t4\t6\t4\t${i % 13}\t180`);
+            lines[44] = 'ｘｘｘ　読めない行　' + 'あ'.repeat(80);
+            lines[57] = '２人が動くとき\t4\t4\t6\t4\tたくさん\t180';
+            await pasteInto(page, lines.join('\r\n'));
+            assert.match(await page.textContent('#class-problems summary'), /: 45・58 行目/);
+            await page.click('#class-problems summary');
+            for (const line of [58, 45]) {
+                await page.click(`#class-problems .line-link[data-line="${line}"]`);
+                const at = await page.$eval('#class-paste', (box) => ({
+                    focused: document.activeElement === box,
+                    selected: box.value.slice(box.selectionStart, box.selectionEnd),
+                    start: box.selectionStart,
+                    scrollTop: box.scrollTop,
+                    height: box.clientHeight,
+                    box: box.getBoundingClientRect().toJSON(),
+                }));
+                assert.ok(at.focused, `${line}: the box has the focus`);
+                assert.equal(at.selected, lines[line - 1]);
+                // The selected line lies within the box's visible part: where a caret at its
+                // start is drawn, measured by the page's own layout of a copy of the box.
+                const y = await page.$eval('#class-paste', (box, start) => {
+                    const copy = /** @type {HTMLTextAreaElement} */ (box.cloneNode());
+                    copy.value = box.value.slice(0, start) + 'I';
+                    copy.style.height = '0px';
+                    box.after(copy);
+                    const h = copy.scrollHeight;
+                    copy.remove();
+                    return h;
+                }, at.start);
+                assert.ok(y > at.scrollTop && y <= at.scrollTop + at.height + 1, `${line}: line at ${y}, box shows ${at.scrollTop}–${at.scrollTop + at.height}`);
+                assert.ok(at.scrollTop > 0, `${line}: the box scrolled`);
+                assert.ok(at.box.top >= 0 && at.box.bottom <= 800, `${line}: the box is on the screen`);
+            }
+            assert.deepEqual(errors, []);
+        });
+    } finally {
+        await browser.close();
+    }
+});

@@ -167,7 +167,15 @@ const PerneClassPanel = (() => {
         ...data.unreadable.slice(0, 200).map((u) => {
           const li = document.createElement('li');
           const shown = u.text.length > 60 ? `${u.text.slice(0, 60)}…` : u.text;
-          li.textContent = `${u.line} 行目: ${u.reason}　「${shown}」`;
+          // The line number takes the teacher to that line in the box.
+          const go = document.createElement('button');
+          go.type = 'button';
+          go.className = 'line-link';
+          go.dataset.line = String(u.line);
+          go.textContent = `${u.line} 行目`;
+          go.title = '枠の中のこの行を選びます';
+          go.addEventListener('click', () => showLine(u.line));
+          li.append(go, `: ${u.reason}　「${shown}」`);
           return li;
         }),
       );
@@ -176,6 +184,49 @@ const PerneClassPanel = (() => {
         li.textContent = `ほかに ${data.unreadable.length - 200} 行（CSV にすべてあります）`;
         list.append(li);
       }
+    }
+
+    // Selects line `line` of the box (counted as the reader counts: CR LF, LF or a lone CR
+    // ends a line) and scrolls the box, and the page, to it.
+    function showLine(line) {
+      const box = e.paste;
+      const text = box.value;
+      const ends = /\r\n?|\n/g;
+      let start = 0;
+      for (let n = 1; n < line; n++) {
+        const m = ends.exec(text);
+        if (!m) return;
+        start = m.index + m[0].length;
+      }
+      ends.lastIndex = start;
+      const next = ends.exec(text);
+      const end = next ? next.index : text.length;
+      box.focus({ preventScroll: true });
+      box.setSelectionRange(start, end);
+      // Where the line stands in the box, lines that wrap included: the text before it
+      // laid out in a copy of the box.
+      const style = getComputedStyle(box);
+      const copy = document.createElement('div');
+      for (const p of ['fontFamily', 'fontSize', 'fontWeight', 'lineHeight', 'letterSpacing', 'tabSize', 'padding'])
+        copy.style[p] = style[p];
+      Object.assign(copy.style, {
+        position: 'absolute',
+        visibility: 'hidden',
+        whiteSpace: 'pre-wrap',
+        overflowWrap: 'break-word',
+        boxSizing: 'border-box',
+        width: `${box.clientWidth}px`,
+      });
+      const mark = document.createElement('span');
+      mark.textContent = '\u200b';
+      copy.append(text.slice(0, start), mark);
+      document.body.append(copy);
+      const top = mark.offsetTop;
+      const height = mark.offsetHeight;
+      copy.remove();
+      if (top < box.scrollTop || top + height > box.scrollTop + box.clientHeight)
+        box.scrollTop = Math.max(0, top - (box.clientHeight - height) / 2);
+      box.scrollIntoView({ block: 'nearest' });
     }
 
     function comparisons(group) {
