@@ -60,7 +60,7 @@ test('forty pasted lines against the exact distribution, in words; then a column
             const shown = (p) => [String(p.n), p.mean.toFixed(2), p.exactMean.toFixed(2)];
             const rows = await panelNumbers(page);
             assert.deepEqual(rows.slice(0, 3), [0, 1, 2].map((i) => [shown(both)[i], shown(dog)[i]]));
-            assert.equal(rows[3][1], `−${(dog.exactMean - dog.mean).toFixed(2)}（${Math.abs(dog.z).toFixed(1)} 倍）`);
+            assert.equal(rows[3][1], `${Math.abs(dog.z).toFixed(1)} 倍（平均の差 −${(dog.exactMean - dog.mean).toFixed(2)}）`);
             assert.ok(Math.abs(Number(await page.getAttribute('#class-say-both', 'data-z')) - both.z) < 1e-3);
             assert.ok(Math.abs(Number(await page.getAttribute('#class-say-dog', 'data-z')) - dog.z) < 1e-3);
             assert.ok(Math.abs(both.z) < 1 && Math.abs(dog.z) > 3, 'the paste was made so');
@@ -96,7 +96,7 @@ test('forty pasted lines against the exact distribution, in words; then a column
             const far = expectedPanel([2, 1], distribution('dog', [0, 0, 10, 10]));
             const native = csvTables(perneStats(['--momotaro', '0,0', '--dog', '10,10', '--runs', '1', '--csv', '-']))[0];
             assert.ok(Math.abs(far.exactMean - Number(native[1].exact_mean)) < 1e-9, 'the engine agrees with perne-stats');
-            assert.deepEqual((await panelNumbers(page)).map((r) => r[1]), ['2', '1.50', far.exactMean.toFixed(2), `${far.mean > far.exactMean ? '+' : '−'}${Math.abs(far.mean - far.exactMean).toFixed(2)}（${Math.abs(far.z).toFixed(1)} 倍）`]);
+            assert.deepEqual((await panelNumbers(page)).map((r) => r[1]), ['2', '1.50', far.exactMean.toFixed(2), `${Math.abs(far.z).toFixed(1)} 倍（平均の差 ${far.mean > far.exactMean ? '+' : '−'}${Math.abs(far.mean - far.exactMean).toFixed(2)}）`]);
             assert.match(await page.textContent('#class-say-dog'), /まだ回数が少ない/);
 
             // The CSV: every run, then the unreadable lines quoted and never a formula.
@@ -128,6 +128,204 @@ test('forty pasted lines against the exact distribution, in words; then a column
             assert.match(await page.textContent('#class-status'), /10000 行をこえた 50 行は読みませんでした/);
             assert.equal((await panelNumbers(page))[0][1], '10000');
             assert.deepEqual(requests, []);
+            assert.deepEqual(errors, []);
+        });
+    } finally {
+        await browser.close();
+    }
+});
+
+// The chance that a standard normal lands at least x from 0, either side (Simpson's rule).
+function twoSidedTail(x) {
+    const steps = 4000, end = 12, h = (end - x) / steps;
+    const phi = (t) => Math.exp(-t * t / 2) / Math.sqrt(2 * Math.PI);
+    let sum = phi(x) + phi(end);
+    for (let i = 1; i < steps; i++) sum += (i % 2 ? 4 : 2) * phi(x + i * h);
+    return 2 * sum * h / 3;
+}
+
+// Class means whose gaps, one above and one below the exact mean, both show as 1.0 倍.
+function pastesAtOneSe(dist, n) {
+    const mu = dist.reduce((a, p, k) => a + k * p, 0);
+    const se = Math.sqrt((dist.reduce((a, p, k) => a + k * k * p, 0) - mu * mu) / n);
+    const runsSumming = (sum) => Array.from({ length: n }, (_, i) => Math.floor(sum / n) + (i < sum % n ? 1 : 0));
+    const find = (sign) => {
+        for (let sum = 0; sum < 40 * n; sum++) {
+            const z = (sum / n - mu) / se;
+            if (Math.sign(z) === sign && Math.abs(z).toFixed(1) === '1.0') return runsSumming(sum);
+        }
+        throw new Error('no such class');
+    };
+    return [find(1), find(-1)];
+}
+
+test('the words follow the multiple on the screen, whatever its sign, and give the real odds of chance; a header alone is no empty box', async () => {
+    const browser = await launch();
+    try {
+        const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+        await withPage(context, 'teacher class verdicts', async (page) => {
+            const { errors } = await openPage(context, page);
+            await page.click('[data-view-button="class"]');
+
+            // Every multiple the table can show, from just below to just above its rounding,
+            // on either side of the exact mean: one sentence, and its odds the normal tail's.
+            const multiples = Array.from({ length: 41 }, (_, i) => i / 10);
+            const said = await page.evaluate((ds) => ds.map((d) => [d - 0.0499, d, d + 0.0499, -(d - 0.0499), -d, -(d + 0.0499)]
+                .filter((z) => Math.abs(z).toFixed(1) === d.toFixed(1))
+                .map((z) => PerneClassPanel.verdict(z))), multiples);
+            multiples.forEach((d, i) => {
+                const words = said[i];
+                assert.ok(words.length >= 3, `${d}`);
+                assert.equal(new Set(words).size, 1, `one verdict at ${d.toFixed(1)} 倍: ${words.join(' / ')}`);
+                const sentence = words[0];
+                const once = 1 / twoSidedTail(d); // a gap this large comes once in this many
+                let m;
+                if ((m = sentence.match(/(\d+)〜(\d+) 回に 1 回くらい/)))
+                    assert.ok(once >= Number(m[1]) / 1.25 && once <= Number(m[2]) * 1.25, `${d}: ${sentence} (once in ${once.toFixed(1)})`);
+                else if ((m = sentence.match(/(\d+) 回に 1 回くらい/)))
+                    assert.ok(once >= Number(m[1]) / 1.6 && once <= Number(m[1]) * 1.6, `${d}: ${sentence} (once in ${once.toFixed(1)})`);
+                else if ((m = sentence.match(/(\d+) 回に 1 回も(起きない|ない)/)))
+                    assert.ok(once >= Number(m[1]), `${d}: ${sentence} (once in ${once.toFixed(1)})`);
+                else if (/よく起きる/.test(sentence)) assert.ok(once < 3, `${d}: ${sentence} (once in ${once.toFixed(1)})`);
+                else assert.fail(`${d}: no odds in ${sentence}`);
+            });
+            const at = (d) => said[Math.round(d * 10)][0];
+            assert.match(at(1.0), /3 回に 1 回くらい/);
+            assert.match(at(2.0), /20 回に 1 回くらい/);
+            assert.doesNotMatch(at(2.5), /20 回に 1 回/);
+            assert.doesNotMatch(at(1.8), /よく起きる/);
+            for (const d of [2.6, 3, 4]) assert.match(at(d), /100 回に 1 回も|1000 回に 1 回もない/);
+            assert.match(at(4), /ほとんど起きない/);
+
+            // On the panel: a class above and one below by 1.0 standard error read alike,
+            // and the row shows its multiple first, the gap in meetings labelled.
+            await page.waitForFunction(() => document.getElementById('class-table').rows[3] !== undefined);
+            const dist = distribution('dog', [4, 4, 6, 4]);
+            for (const runs of pastesAtOneSe(dist, 40)) {
+                const expected = expectedPanel(runs, dist);
+                await pasteInto(page, runs.map((m) => `１人が動くとき\t4\t4\t6\t4\t${m}\t180`).join('\n'));
+                await page.waitForFunction((z) => document.getElementById('class-say-dog').dataset.z === z, expected.z.toFixed(3));
+                const gap = expected.mean - expected.exactMean;
+                assert.equal((await panelNumbers(page))[3][1], `1.0 倍（平均の差 ${gap > 0 ? '+' : '−'}${Math.abs(gap).toFixed(2)}）`);
+                assert.equal(await page.textContent('#class-say-dog'), `１人: ${at(1.0)}`);
+            }
+
+            // A header with no lines under it is not an empty box; blank lines are.
+            for (const [text, status] of [
+                ['モード\t桃太郎x\t桃太郎y\t犬x\t犬y\tペルネ回数\t秒', /^見出しの行（1 行目）だけで、実験の行がありません。$/],
+                ['\n\nペルネ回数\n\n', /^見出しの行（3 行目）だけで、実験の行がありません。$/],
+                ['\n \n', /^まだ何も貼りつけられていません。$/],
+            ]) {
+                await pasteInto(page, text);
+                assert.match(await page.textContent('#class-status'), status);
+                assert.equal(await page.$$eval('#class-histogram-dog .bar', (b) => b.length), 0);
+            }
+            assert.deepEqual(errors, []);
+        });
+    } finally {
+        await browser.close();
+    }
+});
+
+// The boxes of the exact mean's label and of every bar and point that it overlaps, in
+// one SVG (its user units).
+const MODE_NAMES = ['２人が動くとき', '１人が動くとき'];
+const labelOverlaps = (svg) => {
+    const box = (el) => el.getBBox();
+    const label = svg.querySelector('.exact-mean-label');
+    if (!label) return null;
+    const l = box(label);
+    return [...svg.querySelectorAll('.bar, circle.expected')].filter((el) => {
+        const b = box(el);
+        return b.x < l.x + l.width && l.x < b.x + b.width && b.y < l.y + l.height && l.y < b.y + b.height;
+    }).map((el) => `${el.getAttribute('class')} ${el.dataset.meetings}`);
+};
+
+test('the exact mean\'s label stays clear of the tallest bars beside it, on screen and saved', async () => {
+    const browser = await launch();
+    try {
+        const context = await browser.newContext({ viewport: { width: 1920, height: 1080 }, acceptDownloads: true });
+        await withPage(context, 'teacher class mean label', async (page) => {
+            const { errors } = await openPage(context, page);
+            await page.click('[data-view-button="class"]');
+            // Each mode's runs piled up at the counts just at and right of its exact mean,
+            // where the label is written: the bars stand as tall as the plot.
+            const lines = [];
+            for (const [mode, name] of [[0, 'both'], [1, 'dog']]) {
+                const dist = distribution(name, [4, 4, 6, 4]);
+                const k = Math.round(dist.reduce((a, p, i) => a + i * p, 0));
+                for (let i = 0; i < 30; i++) lines.push(`${MODE_NAMES[mode]}\t4\t4\t6\t4\t${k + (i % 3)}\t180`);
+            }
+            await pasteInto(page, lines.join('\n'));
+            await page.waitForFunction(() => document.querySelectorAll('#class-panel .exact-mean-label').length === 2);
+            for (const name of ['both', 'dog']) {
+                const shown = await page.$eval(`#class-histogram-${name} svg`, labelOverlaps);
+                assert.deepEqual(shown, [], `${name} on screen`);
+                const saved = await download(page, `[data-download="class-${name}"][data-format="svg"]`);
+                await page.evaluate((text) => {
+                    const holder = document.createElement('div');
+                    holder.id = 'saved-chart';
+                    holder.innerHTML = text;
+                    document.body.append(holder);
+                }, saved.bytes.toString('utf8'));
+                const inSaved = await page.$eval('#saved-chart svg', labelOverlaps);
+                await page.$eval('#saved-chart', (holder) => holder.remove());
+                assert.deepEqual(inSaved, [], `${name} saved`);
+                // The bars really are tall: the highest reaches the top gridline.
+                const tops = await page.$$eval(`#class-histogram-${name} .bar`, (bars) => bars.map((b) => Number(b.getAttribute('y'))));
+                const grid = await page.$$eval(`#class-histogram-${name} line[stroke="#d0d0d0"]`, (l) => Math.min(...l.map((g) => Number(g.getAttribute('y1')))));
+                assert.equal(tops.length, 3);
+                assert.ok(Math.abs(Math.min(...tops) - grid) < 1, `${name}: the bars reach the top gridline`);
+            }
+            assert.deepEqual(errors, []);
+        });
+    } finally {
+        await browser.close();
+    }
+});
+
+test('an unreadable line\'s number selects that line in the box and brings it into view', async () => {
+    const browser = await launch();
+    try {
+        const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+        await withPage(context, 'teacher class line links', async (page) => {
+            const { errors } = await openPage(context, page);
+            await page.click('[data-view-button="class"]');
+            // Sixty lines, ended in CR LF as a sheet copies them, two of them unreadable far
+            // down the box, one long enough to wrap before the last.
+            const lines = Array.from({ length: 60 }, (_, i) => `２人が動くとき\t4\t4\t6\t4\t${i % 13}\t180`);
+            lines[44] = 'ｘｘｘ　読めない行　' + 'あ'.repeat(80);
+            lines[57] = '２人が動くとき\t4\t4\t6\t4\tたくさん\t180';
+            await pasteInto(page, lines.join('\r\n'));
+            assert.match(await page.textContent('#class-problems summary'), /: 45・58 行目/);
+            await page.click('#class-problems summary');
+            for (const line of [58, 45]) {
+                await page.click(`#class-problems .line-link[data-line="${line}"]`);
+                const at = await page.$eval('#class-paste', (box) => ({
+                    focused: document.activeElement === box,
+                    selected: box.value.slice(box.selectionStart, box.selectionEnd),
+                    start: box.selectionStart,
+                    scrollTop: box.scrollTop,
+                    height: box.clientHeight,
+                    box: box.getBoundingClientRect().toJSON(),
+                }));
+                assert.ok(at.focused, `${line}: the box has the focus`);
+                assert.equal(at.selected, lines[line - 1]);
+                // The selected line lies within the box's visible part: where a caret at its
+                // start is drawn, measured by the page's own layout of a copy of the box.
+                const y = await page.$eval('#class-paste', (box, start) => {
+                    const copy = /** @type {HTMLTextAreaElement} */ (box.cloneNode());
+                    copy.value = box.value.slice(0, start) + 'I';
+                    copy.style.height = '0px';
+                    box.after(copy);
+                    const h = copy.scrollHeight;
+                    copy.remove();
+                    return h;
+                }, at.start);
+                assert.ok(y > at.scrollTop && y <= at.scrollTop + at.height + 1, `${line}: line at ${y}, box shows ${at.scrollTop}–${at.scrollTop + at.height}`);
+                assert.ok(at.scrollTop > 0, `${line}: the box scrolled`);
+                assert.ok(at.box.top >= 0 && at.box.bottom <= 800, `${line}: the box is on the screen`);
+            }
             assert.deepEqual(errors, []);
         });
     } finally {

@@ -170,7 +170,10 @@ const PerneCharts = (() => {
     const top = yMax > 0 ? yMax : 1;
     const step = Math.max(1, niceStep(top, 5)); // runs are counted in whole numbers
     const ceiling = Math.ceil(top / step) * step;
-    const sy = (n) => H - M.bottom - (n / ceiling) * (H - M.top - M.bottom);
+    // The top of the plot is kept for the exact mean's label: no bar or point reaches it,
+    // so the label never covers the data, however tall the bars around the mean are.
+    const labelBand = exactMean !== null && exactMean !== undefined ? 48 : 0;
+    const sy = (n) => H - M.bottom - (n / ceiling) * (H - M.top - labelBand - M.bottom);
     const yTicks = [];
     for (let n = 0; n <= ceiling; n += step) yTicks.push([n, String(n)]);
     const every = xMax <= 16 ? 1 : xMax <= 34 ? 2 : xMax <= 80 ? 5 : 10;
@@ -190,7 +193,7 @@ const PerneCharts = (() => {
       body +=
         `<line class="exact-mean" x1="${num(x)}" x2="${num(x)}" y1="${M.top}" y2="${H - M.bottom}" ` +
         `stroke="#d01010" stroke-width="4" stroke-dasharray="12 8"/>`;
-      body += text(x + 10, M.top + 28, `期待値 ${exactMean.toFixed(2)}`, 26, 'fill="#d01010"');
+      body += text(x + 10, M.top + 28, `期待値 ${exactMean.toFixed(2)}`, 26, 'class="exact-mean-label" fill="#d01010"');
     }
     const heading =
       runs > 0

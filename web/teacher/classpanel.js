@@ -25,14 +25,25 @@ const PerneClassPanel = (() => {
     return { mean, variance: Math.max(0, square - mean * mean) };
   }
 
+  // The multiple of the standard error as the table shows it: one decimal, without sign.
+  const multipleShown = (z) => Math.abs(z).toFixed(1);
+
   // How far the class mean lies from the exact one, measured in standard errors (the
-  // spread of a mean of n runs by chance alone), in words a pupil follows.
+  // spread of a mean of n runs by chance alone), in words a pupil follows. The words go by
+  // the multiple as shown, so one number on the screen always reads the same, and they give
+  // the two-sided odds of so large a gap by chance alone (normal approximation):
+  // 0.9 about once in 2.7, 1.0–1.2 once in 3–4, 1.3–1.7 once in 5–11, 1.8–2.1 once in
+  // 14–28, 2.2–2.5 once in 36–80, 2.6 and more under once in 100, 3.3 and more under once
+  // in 1000.
   function verdict(z) {
-    const a = Math.abs(z);
-    if (a < 1) return '期待値にとても近い。偶然のふつうのずれの範囲です。';
-    if (a < 2) return '期待値から少しずれていますが、偶然でよく起きるくらいのずれです。';
-    if (a < 3) return '期待値からかなりずれています。偶然では 20 回に 1 回くらいしか起きないずれです。';
-    return '偶然ではほとんど起きないほどずれています。写しまちがいや出発点を確かめましょう。';
+    const a = Number(multipleShown(z));
+    if (a < 1) return '期待値にとても近い。偶然でよく起きるくらいのずれです。';
+    if (a < 1.3) return '期待値から少しずれていますが、偶然で 3 回に 1 回くらい起きるずれです。';
+    if (a < 1.8) return '期待値から少しずれています。偶然で 5〜10 回に 1 回くらい起きるずれです。';
+    if (a < 2.2) return '期待値からかなりずれています。偶然では 20 回に 1 回くらいしか起きないずれです。';
+    if (a < 2.6) return '期待値からかなりずれています。偶然では 40〜80 回に 1 回くらいしか起きないずれです。';
+    if (a < 3.3) return '期待値から大きくずれています。偶然では 100 回に 1 回も起きないずれです。';
+    return '偶然ではほとんど起きない（1000 回に 1 回もない）ほどずれています。写しまちがいや出発点を確かめましょう。';
   }
 
   // One mode of one group: its numbers against the exact distribution (null until known).
@@ -123,9 +134,12 @@ const PerneClassPanel = (() => {
       const LIMIT = PerneConstants.timeLimitSeconds;
       const runs = allRuns();
       const full = runs.filter((r) => r.full).length;
-      if (runs.length + data.unreadable.length === 0)
-        parts.push(live.connected ? 'まだ実験が届いていません。' : 'まだ何も貼りつけられていません。');
-      else if (live.length === 0) parts.push(`${LIMIT} 秒の実験 ${full} 回を読みました。`);
+      if (runs.length + data.unreadable.length === 0) {
+        // A header alone is something pasted: say so rather than that the box is empty.
+        if (data.header !== null) parts.push(`見出しの行（${data.header} 行目）だけで、実験の行がありません。`);
+        if (live.connected) parts.push('まだ実験が届いていません。');
+        else if (data.header === null) parts.push('まだ何も貼りつけられていません。');
+      } else if (live.length === 0) parts.push(`${LIMIT} 秒の実験 ${full} 回を読みました。`);
       else if (data.runs.length === 0) parts.push(`${LIMIT} 秒の実験 ${full} 回が届きました。`);
       else
         parts.push(
@@ -153,7 +167,15 @@ const PerneClassPanel = (() => {
         ...data.unreadable.slice(0, 200).map((u) => {
           const li = document.createElement('li');
           const shown = u.text.length > 60 ? `${u.text.slice(0, 60)}…` : u.text;
-          li.textContent = `${u.line} 行目: ${u.reason}　「${shown}」`;
+          // The line number takes the teacher to that line in the box.
+          const go = document.createElement('button');
+          go.type = 'button';
+          go.className = 'line-link';
+          go.dataset.line = String(u.line);
+          go.textContent = `${u.line} 行目`;
+          go.title = '枠の中のこの行を選びます';
+          go.addEventListener('click', () => showLine(u.line));
+          li.append(go, `: ${u.reason}　「${shown}」`);
           return li;
         }),
       );
@@ -162,6 +184,49 @@ const PerneClassPanel = (() => {
         li.textContent = `ほかに ${data.unreadable.length - 200} 行（CSV にすべてあります）`;
         list.append(li);
       }
+    }
+
+    // Selects line `line` of the box (counted as the reader counts: CR LF, LF or a lone CR
+    // ends a line) and scrolls the box, and the page, to it.
+    function showLine(line) {
+      const box = e.paste;
+      const text = box.value;
+      const ends = /\r\n?|\n/g;
+      let start = 0;
+      for (let n = 1; n < line; n++) {
+        const m = ends.exec(text);
+        if (!m) return;
+        start = m.index + m[0].length;
+      }
+      ends.lastIndex = start;
+      const next = ends.exec(text);
+      const end = next ? next.index : text.length;
+      box.focus({ preventScroll: true });
+      box.setSelectionRange(start, end);
+      // Where the line stands in the box, lines that wrap included: the text before it
+      // laid out in a copy of the box.
+      const style = getComputedStyle(box);
+      const copy = document.createElement('div');
+      for (const p of ['fontFamily', 'fontSize', 'fontWeight', 'lineHeight', 'letterSpacing', 'tabSize', 'padding'])
+        copy.style[p] = style[p];
+      Object.assign(copy.style, {
+        position: 'absolute',
+        visibility: 'hidden',
+        whiteSpace: 'pre-wrap',
+        overflowWrap: 'break-word',
+        boxSizing: 'border-box',
+        width: `${box.clientWidth}px`,
+      });
+      const mark = document.createElement('span');
+      mark.textContent = '\u200b';
+      copy.append(text.slice(0, start), mark);
+      document.body.append(copy);
+      const top = mark.offsetTop;
+      const height = mark.offsetHeight;
+      copy.remove();
+      if (top < box.scrollTop || top + height > box.scrollTop + box.clientHeight)
+        box.scrollTop = Math.max(0, top - (box.clientHeight - height) / 2);
+      box.scrollIntoView({ block: 'nearest' });
     }
 
     function comparisons(group) {
@@ -179,7 +244,7 @@ const PerneClassPanel = (() => {
       fill(0, (m) => String(m.n));
       fill(1, (m) => (m.mean === null ? '—' : m.mean.toFixed(2)));
       fill(2, (m) => (m.exactMean === null ? (e.group.value ? '計算中…' : '—') : m.exactMean.toFixed(2)));
-      fill(3, (m) => (m.z === null ? '—' : `${signed(m.mean - m.exactMean, 2)}（${Math.abs(m.z).toFixed(1)} 倍）`));
+      fill(3, (m) => (m.z === null ? '—' : `${multipleShown(m.z)} 倍（平均の差 ${signed(m.mean - m.exactMean, 2)}）`));
       c.forEach((m, mode) => {
         const p = e.sentences[mode];
         p.textContent =
