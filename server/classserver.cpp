@@ -102,6 +102,11 @@ void unknownSession(httplib::Response &res)
            "この授業コードの授業はありません。コードを確かめてください。");
 }
 
+void sessionClosed(httplib::Response &res)
+{
+    refuse(res, 409, "closed", "この授業は終わりました。");
+}
+
 json pointJson(Point p)
 {
     return json::array({p.x, p.y});
@@ -254,6 +259,24 @@ struct ClassServer::Context
                    "送信が多すぎます。少し待ってからもう一度送ってください。");
         }
         return ok;
+    }
+
+    // The session a student's write goes to, named by the address: 404 when unknown, 429 over
+    // the rates (the request still counts, so the transaction is committed).
+    std::optional<SessionRecord> studentSession(Transaction &tx, const httplib::Request &req,
+                                                httplib::Response &res, const std::string &device)
+    {
+        const std::string code = normalJoinCode(req.matches[1].str());
+        auto session = code.empty() ? std::nullopt : tx.session(code);
+        if (!session) {
+            unknownSession(res);
+            return std::nullopt;
+        }
+        if (!withinRates(tx, res, req.remote_addr, device)) {
+            tx.commit();
+            return std::nullopt;
+        }
+        return session;
     }
 
     // The session for a teacher's request: 404 when unknown, 401 without the secret, 403 with
@@ -490,18 +513,14 @@ void ClassServer::route()
                   if (auto *r = std::get_if<Refusal>(&parsed))
                       return refuse(res, *r);
                   const auto &body = std::get<Join>(parsed);
-                  const std::string code = normalJoinCode(req.matches[1].str());
                   auto tx = ctx->write();
-                  const auto session = code.empty() ? std::nullopt : tx->session(code);
+                  const auto session = ctx->studentSession(*tx, req, res, body.device);
                   if (!session)
-                      return unknownSession(res);
-                  if (!ctx->withinRates(*tx, res, req.remote_addr, body.device)) {
-                      tx->commit();
                       return;
-                  }
+                  const std::string &code = session->code;
                   if (!session->open) {
                       tx->commit();
-                      return refuse(res, 409, "closed", "この授業は終わりました。");
+                      return sessionClosed(res);
                   }
                   const DeviceCounts before = tx->deviceCounts(code);
                   const int number = tx->joinDevice(code, body.device, nowIso());
@@ -521,20 +540,16 @@ void ClassServer::route()
         if (auto *r = std::get_if<Refusal>(&parsed))
             return refuse(res, *r);
         const auto &run = std::get<RunPost>(parsed);
-        const std::string code = normalJoinCode(req.matches[1].str());
         // Walking the run again takes a fraction of a millisecond; done before the
         // transaction, it holds no one up.
         const auto again = walkAgain(run.receipt);
         const std::string reason = notReproduced(run, again);
 
         auto tx = ctx->write();
-        const auto session = code.empty() ? std::nullopt : tx->session(code);
+        const auto session = ctx->studentSession(*tx, req, res, run.device);
         if (!session)
-            return unknownSession(res);
-        if (!ctx->withinRates(*tx, res, req.remote_addr, run.device)) {
-            tx->commit();
             return;
-        }
+        const std::string &code = session->code;
         if (const auto earlier = tx->runByKey(code, run.key)) {
             // The same run sent again: the first answer, and nothing counted twice.
             tx->commit();
@@ -547,7 +562,7 @@ void ClassServer::route()
             tx->commit();
             return session->open ? refuse(res, 409, "locked",
                                           "先生が送信を止めています。少し待ってください。")
-                                 : refuse(res, 409, "closed", "この授業は終わりました。");
+                                 : sessionClosed(res);
         }
         const DeviceCounts before = tx->deviceCounts(code);
         RunRecord r;
@@ -582,18 +597,14 @@ void ClassServer::route()
         if (auto *r = std::get_if<Refusal>(&parsed))
             return refuse(res, *r);
         const auto &body = std::get<Prediction>(parsed);
-        const std::string code = normalJoinCode(req.matches[1].str());
         auto tx = ctx->write();
-        const auto session = code.empty() ? std::nullopt : tx->session(code);
+        const auto session = ctx->studentSession(*tx, req, res, body.device);
         if (!session)
-            return unknownSession(res);
-        if (!ctx->withinRates(*tx, res, req.remote_addr, body.device)) {
-            tx->commit();
             return;
-        }
+        const std::string &code = session->code;
         if (!session->open) {
             tx->commit();
-            return refuse(res, 409, "closed", "この授業は終わりました。");
+            return sessionClosed(res);
         }
         tx->joinDevice(code, body.device, nowIso());
         tx->setPrediction(code, body.device, body.choice);

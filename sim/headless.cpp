@@ -116,6 +116,17 @@ long long HeadlessDriver::runUntilStopped(long long maxPeriods)
     return periods;
 }
 
+void HeadlessDriver::runThenStop(long long periods)
+{
+    if (periods < 0) {
+        runUntilStopped();
+        return;
+    }
+    for (long long i = 0; i < periods; ++i)
+        advance();
+    m_controller.command4Click();
+}
+
 long long ticksPerTimer(double)
 {
     // The limit is judged on the schedule, not on the clock's readings: the same for every

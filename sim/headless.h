@@ -111,6 +111,9 @@ public:
     // Periods until both timers have stopped themselves or maxPeriods have passed;
     // returns the number of periods that ran.
     long long runUntilStopped(long long maxPeriods = 1'000'000);
+    // `periods` periods, then Stop as a student clicks it; with a negative count the run goes
+    // on until its timers stop themselves.
+    void runThenStop(long long periods);
 
 private:
     RunController &m_controller;

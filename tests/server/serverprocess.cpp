@@ -107,13 +107,7 @@ MadeRun makeRun(std::uint64_t seed, RunState mode, Point momotaro, Point dog, lo
     HeadlessSimulation sim(seed, start, Captions::Skipped);
     if (!sim.setUpAndStart(mode, momotaro, dog))
         throw std::runtime_error("setup refused");
-    if (stopAfter < 0) {
-        sim.driver.runUntilStopped();
-    } else {
-        for (long long i = 0; i < stopAfter; ++i)
-            sim.driver.advance();
-        sim.controller.command4Click();
-    }
+    sim.driver.runThenStop(stopAfter);
     return {*sim.controller.finishedRun(), *sim.controller.lastReceipt()};
 }
 

@@ -28,13 +28,7 @@ Ended drive(std::uint64_t seed, double start, RunState mode, Point momotaro, Poi
 {
     HeadlessSimulation sim(seed, start);
     EXPECT_TRUE(sim.setUpAndStart(mode, momotaro, dog));
-    if (stopAfter < 0) {
-        sim.driver.runUntilStopped();
-    } else {
-        for (long long i = 0; i < stopAfter; ++i)
-            sim.driver.advance();
-        sim.controller.command4Click();
-    }
+    sim.driver.runThenStop(stopAfter);
     EXPECT_FALSE(sim.controller.running());
     const auto result = sim.controller.finishedRun();
     const auto receipt = sim.controller.lastReceipt();
